@@ -1,0 +1,22 @@
+# Shared by the MinGW-w64 toolchain files; MINGW_TRIPLE names the target.
+set(CMAKE_SYSTEM_NAME Windows)
+
+foreach(tool g++ windres)
+  find_program(MINGW_${tool} ${MINGW_TRIPLE}-${tool})
+  if(NOT MINGW_${tool})
+    message(FATAL_ERROR "${MINGW_TRIPLE}-${tool} not found: install mingw-w64 (make setup).")
+  endif()
+endforeach()
+set(CMAKE_CXX_COMPILER ${MINGW_g++})
+set(CMAKE_RC_COMPILER ${MINGW_windres})
+
+find_program(WINE_PROGRAM wine)
+if(NOT WINE_PROGRAM)
+  message(FATAL_ERROR "wine not found: install wine (make setup) to run the Windows tests.")
+endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

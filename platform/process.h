@@ -1,0 +1,54 @@
+// Launching the server and terminating a process with the debug privilege.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// An opaque kernel handle; 0 is none.
+using Handle = std::uintptr_t;
+
+struct Luid {
+  uint32_t lowPart = 0;
+  int32_t highPart = 0;
+};
+
+// The token-privileges record with its one entry.
+struct TokenPrivileges {
+  uint32_t privilegeCount = 0;
+  Luid luid;
+  uint32_t attributes = 0;
+};
+
+constexpr uint32_t kTokenAdjustAndQuery = 0x28;  // TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY
+constexpr uint32_t kProcessAllAccess = 0x1F0FFF;
+constexpr uint32_t kPrivilegeEnabled = 2;
+constexpr uint32_t kPrivilegeDisabled = 0;
+constexpr int kShowNormal = 1;
+
+struct LaunchResult {
+  bool ok = false;
+  int32_t pid = 0;
+  Handle process = 0;  // owned by the caller; keeps the id from being reused
+  std::string error;   // the system's reason, when !ok
+};
+
+class ProcessApi {
+ public:
+  virtual ~ProcessApi() = default;
+  // Runs the whole command line as a new process with the given show state.
+  virtual LaunchResult Launch(const std::string& commandLine, int showState) = 0;
+
+  virtual int32_t GetVersion() = 0;
+  virtual Handle GetCurrentProcess() = 0;
+  virtual bool OpenProcessToken(Handle process, uint32_t access, Handle* token) = 0;
+  virtual bool LookupPrivilegeValueA(const char* systemName, const char* name, Luid* luid) = 0;
+  virtual bool AdjustTokenPrivileges(Handle token, bool disableAll,
+                                     const TokenPrivileges& privileges) = 0;
+  virtual Handle OpenProcess(uint32_t access, bool inherit, int32_t pid) = 0;
+  virtual bool TerminateProcess(Handle process, uint32_t exitCode) = 0;
+  virtual bool CloseHandle(Handle handle) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+// Per-user settings store: texts addressed by application, section and key.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  // The stored text, or fallback when the key, section or application is missing.
+  virtual std::string Read(const std::string& app, const std::string& section,
+                           const std::string& key, const std::string& fallback) = 0;
+  // Creates application and section as needed. On failure returns false and
+  // puts the system's reason into *error.
+  virtual bool Write(const std::string& app, const std::string& section,
+                     const std::string& key, const std::string& value,
+                     std::string* error) = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,105 @@
+#include "supervision/supervisor.h"
+
+#include "server/command_line.h"
+#include "supervision/window_finder.h"
+
+namespace supervision {
+
+const char kServerKilled[] = "Server killed";
+const char kCrashedRestarting[] = "Server crashed...Restarting";
+const char kShutDownRestarting[] = "Server shut down...Restarting";
+
+std::string LaunchFailedMessage(const std::string& reason) {
+  return "Server could not be started: " + reason;
+}
+
+Supervisor::Supervisor(Host& host, platform::Timer& timer, platform::ProcessApi& processes,
+                       platform::WindowList& windows)
+    : host_(host), timer_(timer), processes_(processes), windows_(windows) {}
+
+Supervisor::~Supervisor() {
+  if (serverProcess_ != 0) processes_.CloseHandle(serverProcess_);
+}
+
+void Supervisor::Start_Click() {
+  platform::LaunchResult launched =
+      processes_.Launch(host_.CommandLine(), platform::kShowNormal);
+  if (launched.ok) {
+    if (serverProcess_ != 0) processes_.CloseHandle(serverProcess_);
+    serverProcess_ = launched.process;
+    serverPid_ = launched.pid;
+  } else {
+    // Arm the timer all the same: the watchdog retries at each check until
+    // a launch succeeds, instead of leaving the server down.
+    host_.LogEvent(LaunchFailedMessage(launched.error));
+  }
+  timer_.SetInterval(kFirstCheckMs);
+  timer_.SetEnabled(true);
+}
+
+void Supervisor::Kill_Click() {
+  host_.LogEvent(kServerKilled);
+  timer_.SetEnabled(false);
+  KillProcess(serverPid_, kKillExitCode);
+}
+
+void Supervisor::Timer1_Timer() {
+  timer_.SetInterval(kCheckMs);
+  std::string prefix = std::string(server::kTitlePrefix) + host_.ServerName();
+  std::string status = FindServerWindow(windows_, prefix);
+  if (status == lastStatus_) {
+    status = kCrashedRestarting;
+    Kill_Click();
+    Start_Click();
+  } else if (status == kShutdown) {
+    Kill_Click();
+    status = kShutDownRestarting;
+    Start_Click();
+  }
+  lastStatus_ = status;
+  host_.LogEvent(status);
+}
+
+bool Supervisor::OwnsProcess(int32_t pid) const {
+  return serverProcess_ != 0 && pid != 0 && pid == serverPid_;
+}
+
+int32_t Supervisor::KillProcess(int32_t hProcessID, int32_t ExitCode) {
+  bool result = false;
+  platform::Handle token = 0;
+  platform::TokenPrivileges privileges;
+  const bool nt = processes_.GetVersion() >= 0;
+  bool privilegeEnabled = !nt;
+  if (nt) {
+    privilegeEnabled =
+        processes_.OpenProcessToken(processes_.GetCurrentProcess(),
+                                    platform::kTokenAdjustAndQuery, &token) &&
+        processes_.LookupPrivilegeValueA("", "SeDebugPrivilege", &privileges.luid);
+    if (privilegeEnabled) {
+      privileges.privilegeCount = 1;
+      privileges.attributes = platform::kPrivilegeEnabled;
+      privilegeEnabled = processes_.AdjustTokenPrivileges(token, false, privileges);
+    }
+  }
+  if (privilegeEnabled) {
+    // The id of a process we no longer hold may belong to anyone by now.
+    platform::Handle process =
+        OwnsProcess(hProcessID)
+            ? processes_.OpenProcess(platform::kProcessAllAccess, false, hProcessID)
+            : 0;
+    if (process != 0) {
+      result = processes_.TerminateProcess(process, static_cast<uint32_t>(ExitCode));
+      processes_.CloseHandle(process);
+    }
+    if (processes_.GetVersion() >= 0) {
+      privileges.attributes = platform::kPrivilegeDisabled;
+      processes_.AdjustTokenPrivileges(token, false, privileges);
+    } else {
+      return result ? -1 : 0;
+    }
+  }
+  if (token != 0) processes_.CloseHandle(token);
+  return result ? -1 : 0;
+}
+
+}  // namespace supervision

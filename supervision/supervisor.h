@@ -1,0 +1,64 @@
+// Starting and killing the server, and the watchdog that restarts it when its
+// window vanishes or its title stops changing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/process.h"
+#include "platform/timer.h"
+#include "platform/window_list.h"
+
+namespace supervision {
+
+constexpr uint32_t kFirstCheckMs = 60000;
+constexpr uint32_t kCheckMs = 30000;
+constexpr int32_t kKillExitCode = 1;
+
+extern const char kServerKilled[];      // "Server killed"
+extern const char kCrashedRestarting[];  // "Server crashed...Restarting"
+extern const char kShutDownRestarting[];  // "Server shut down...Restarting"
+
+std::string LaunchFailedMessage(const std::string& reason);
+
+// What the supervisor needs of the main window.
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual std::string CommandLine() const = 0;  // the caption of cmd
+  virtual std::string ServerName() const = 0;   // the text of SName
+  virtual void LogEvent(const std::string& text) = 0;
+};
+
+class Supervisor {
+ public:
+  Supervisor(Host& host, platform::Timer& timer, platform::ProcessApi& processes,
+             platform::WindowList& windows);
+  ~Supervisor();
+  Supervisor(const Supervisor&) = delete;
+  Supervisor& operator=(const Supervisor&) = delete;
+
+  void Start_Click();
+  void Kill_Click();
+  void Timer1_Timer();
+
+  // -1 when the platform reported the process terminated, else 0. Only the
+  // process this supervisor launched last is ever terminated.
+  int32_t KillProcess(int32_t hProcessID, int32_t ExitCode);
+
+  int32_t ServerPID() const { return serverPid_; }
+  const std::string& LastStatus() const { return lastStatus_; }
+
+ private:
+  bool OwnsProcess(int32_t pid) const;
+
+  Host& host_;
+  platform::Timer& timer_;
+  platform::ProcessApi& processes_;
+  platform::WindowList& windows_;
+  int32_t serverPid_ = 0;
+  platform::Handle serverProcess_ = 0;  // held so the id cannot pass to another program
+  std::string lastStatus_;
+};
+
+}  // namespace supervision

@@ -1,0 +1,25 @@
+#include "supervision/window_finder.h"
+
+namespace supervision {
+
+const char kShutdown[] = "shutdown";
+
+std::string FindServerWindow(platform::WindowList& windows, std::string prefix) {
+  for (platform::WindowHandle window = windows.First(); window != 0;
+       window = windows.Next(window)) {
+    if (windows.Parent(window) != 0) continue;  // an owned pop-up
+    // Fresh blanks for every window: the filler after the NUL is part of the status.
+    std::string buffer(kTitleBufferLength, ' ');
+    int copied = windows.Title(window, &buffer[0], kTitleBufferLength);
+    if (copied != 0 && prefix.size() <= buffer.size() &&
+        buffer.compare(0, prefix.size(), prefix) == 0)
+      return buffer;
+  }
+  return kShutdown;
+}
+
+std::string VisibleText(const std::string& status) {
+  return status.substr(0, status.find('\0'));
+}
+
+}  // namespace supervision

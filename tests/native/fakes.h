@@ -1,0 +1,228 @@
+// In-memory stand-ins for the platform and the window, for the core's tests.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/process.h"
+#include "platform/store.h"
+#include "platform/timer.h"
+#include "platform/window_list.h"
+#include "settings/settings.h"
+#include "supervision/supervisor.h"
+#include "window/event_log.h"
+
+namespace fakes {
+
+class Store : public platform::SettingsStore {
+ public:
+  std::map<std::string, std::string> values;  // "app\\section\\key" -> text
+  std::set<std::string> refusedKeys;
+  std::vector<std::string> writeOrder;
+
+  static std::string Path(const std::string& app, const std::string& section,
+                          const std::string& key) {
+    return app + "\\" + section + "\\" + key;
+  }
+  std::string Read(const std::string& app, const std::string& section, const std::string& key,
+                   const std::string& fallback) override {
+    auto it = values.find(Path(app, section, key));
+    return it == values.end() ? fallback : it->second;
+  }
+  bool Write(const std::string& app, const std::string& section, const std::string& key,
+             const std::string& value, std::string* error) override {
+    writeOrder.push_back(key);
+    if (refusedKeys.count(key)) {
+      *error = "Access is denied.";
+      return false;
+    }
+    values[Path(app, section, key)] = value;
+    return true;
+  }
+};
+
+// Controls that start with the window's design-time contents and record
+// every assignment, so tests can see what loading did and in which order.
+class View : public settings::SettingsView {
+ public:
+  std::string texts[settings::kFieldCount];
+  int16_t numbers[settings::kFieldCount] = {};
+  std::vector<int> assignments;
+
+  std::string Text(int field) const override { return texts[field]; }
+  void SetText(int field, const std::string& text) override {
+    texts[field] = text;
+    assignments.push_back(field);
+  }
+  int16_t Number(int field) const override { return numbers[field]; }
+  void SetNumber(int field, int16_t value) override {
+    numbers[field] = value;
+    assignments.push_back(field);
+  }
+  // Every field at its default, as a first start leaves it.
+  static View Defaults() {
+    View view;
+    for (int f = 0; f < settings::kFieldCount; ++f) {
+      const settings::FieldInfo& info = settings::Info(f);
+      if (info.kind == settings::Kind::Text)
+        view.texts[f] = info.defaultText;
+      else
+        view.numbers[f] = static_cast<int16_t>(std::stoi(info.defaultText));
+    }
+    return view;
+  }
+};
+
+class LogList : public window::LogList {
+ public:
+  std::vector<std::string> lines;
+  int selected = -1;
+  int Count() const override { return static_cast<int>(lines.size()); }
+  void RemoveFirst() override { lines.erase(lines.begin()); }
+  void Append(const std::string& line) override { lines.push_back(line); }
+  void Select(int index) override { selected = index; }
+};
+
+class Timer : public platform::Timer {
+ public:
+  uint32_t interval = 5000;
+  bool enabled = false;
+  std::vector<std::string> calls;
+  void SetInterval(uint32_t ms) override {
+    interval = ms;
+    calls.push_back("interval " + std::to_string(ms));
+  }
+  void SetEnabled(bool on) override {
+    enabled = on;
+    calls.push_back(on ? "enable" : "disable");
+  }
+};
+
+// Top-level windows, front first.
+class Windows : public platform::WindowList {
+ public:
+  struct Window {
+    std::string title;
+    platform::WindowHandle owner = 0;
+  };
+  std::vector<Window> windows;  // handle = index + 1
+  int titleReads = 0;
+
+  platform::WindowHandle First() override { return windows.empty() ? 0 : 1; }
+  platform::WindowHandle Next(platform::WindowHandle w) override {
+    return w < windows.size() ? w + 1 : 0;
+  }
+  platform::WindowHandle Parent(platform::WindowHandle w) override {
+    return windows[w - 1].owner;
+  }
+  int Title(platform::WindowHandle w, char* buffer, int max) override {
+    ++titleReads;
+    const std::string& title = windows[w - 1].title;
+    int n = static_cast<int>(title.size()) < max - 1 ? static_cast<int>(title.size()) : max - 1;
+    title.copy(buffer, n);
+    buffer[n] = '\0';
+    return n;
+  }
+};
+
+// Records every platform call by name with its arguments; each answer can
+// be set per call name.
+class Processes : public platform::ProcessApi {
+ public:
+  std::vector<std::string> calls;
+  int32_t version = 0x0A280105;  // NT family: top bit clear
+  bool tokenOk = true, lookupOk = true, adjustOk = true, terminateOk = true;
+  bool launchOk = true;
+  std::string launchError = "The system cannot find the file specified.";
+  int32_t nextPid = 100;
+  std::vector<std::string> launchedLines;
+  std::set<platform::Handle> openHandles;
+  std::set<int32_t> terminated;
+  platform::Handle nextHandle = 1000;
+  std::map<platform::Handle, int32_t> handlePid;
+
+  platform::LaunchResult Launch(const std::string& line, int show) override {
+    calls.push_back("Launch show=" + std::to_string(show));
+    launchedLines.push_back(line);
+    platform::LaunchResult r;
+    if (!launchOk) {
+      r.error = launchError;
+      return r;
+    }
+    r.ok = true;
+    r.pid = nextPid++;
+    r.process = NewHandle(r.pid);
+    return r;
+  }
+  int32_t GetVersion() override {
+    calls.push_back("GetVersion");
+    return version;
+  }
+  platform::Handle GetCurrentProcess() override {
+    calls.push_back("GetCurrentProcess");
+    return 0x7777;  // stands for the pseudo-handle
+  }
+  bool OpenProcessToken(platform::Handle process, uint32_t access,
+                        platform::Handle* token) override {
+    calls.push_back("OpenProcessToken " + Hex(process) + " " + Hex(access));
+    if (!tokenOk) return false;
+    *token = NewHandle(0);
+    return true;
+  }
+  bool LookupPrivilegeValueA(const char* system, const char* name, platform::Luid* luid) override {
+    calls.push_back(std::string("LookupPrivilegeValueA \"") + system + "\" " + name);
+    if (!lookupOk) return false;
+    luid->lowPart = 20;
+    return true;
+  }
+  bool AdjustTokenPrivileges(platform::Handle, bool disableAll,
+                             const platform::TokenPrivileges& p) override {
+    calls.push_back("AdjustTokenPrivileges disableAll=" + std::to_string(disableAll) +
+                    " count=" + std::to_string(p.privilegeCount) +
+                    " luid=" + std::to_string(p.luid.lowPart) +
+                    " attributes=" + std::to_string(p.attributes));
+    return adjustOk;
+  }
+  platform::Handle OpenProcess(uint32_t access, bool inherit, int32_t pid) override {
+    calls.push_back("OpenProcess " + Hex(access) + " " + std::to_string(inherit) + " " +
+                    std::to_string(pid));
+    return pid == 0 ? 0 : NewHandle(pid);
+  }
+  bool TerminateProcess(platform::Handle process, uint32_t exitCode) override {
+    calls.push_back("TerminateProcess " + std::to_string(handlePid[process]) + " " +
+                    std::to_string(exitCode));
+    if (terminateOk) terminated.insert(handlePid[process]);
+    return terminateOk;
+  }
+  bool CloseHandle(platform::Handle h) override {
+    calls.push_back("CloseHandle " + std::string(handlePid[h] ? "process" : "token"));
+    return openHandles.erase(h) == 1;
+  }
+
+ private:
+  platform::Handle NewHandle(int32_t pid) {
+    platform::Handle h = nextHandle++;
+    openHandles.insert(h);
+    handlePid[h] = pid;
+    return h;
+  }
+  static std::string Hex(uint64_t v) {
+    char buf[32];
+    snprintf(buf, sizeof buf, "0x%llX", static_cast<unsigned long long>(v));
+    return buf;
+  }
+};
+
+class Host : public supervision::Host {
+ public:
+  std::string commandLine = "nwserver -servername \"My Server\"";
+  std::string serverName = "My Server";
+  LogList log;
+  std::string CommandLine() const override { return commandLine; }
+  std::string ServerName() const override { return serverName; }
+  void LogEvent(const std::string& text) override { window::LogEvent(log, text); }
+};
+
+}  // namespace fakes

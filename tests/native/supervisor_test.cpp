@@ -1,0 +1,296 @@
+#include "supervision/supervisor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fakes.h"
+#include "supervision/window_finder.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class SupervisorTest : public ::testing::Test {
+ protected:
+  fakes::Host host;
+  fakes::Timer timer;
+  fakes::Processes processes;
+  fakes::Windows windows;
+  supervision::Supervisor sup{host, timer, processes, windows};
+
+  void ShowTitle(const std::string& suffix) {
+    windows.windows = {{"NWServer - My Server" + suffix}};
+  }
+  void NoWindow() { windows.windows.clear(); }
+  const Lines& Log() { return host.log.lines; }
+};
+
+TEST_F(SupervisorTest, WorkedSequenceGivesItsNineLines) {
+  sup.Start_Click();
+  EXPECT_TRUE(Log().empty());
+  EXPECT_TRUE(timer.enabled);
+  EXPECT_EQ(timer.interval, 60000u);
+  EXPECT_EQ(sup.ServerPID(), 100);
+
+  ShowTitle(" T1");
+  sup.Timer1_Timer();  // 60 s
+  EXPECT_EQ(timer.interval, 30000u);
+  ShowTitle(" T2");
+  sup.Timer1_Timer();  // 90 s
+  sup.Timer1_Timer();  // 120 s: T2 again
+  EXPECT_EQ(timer.interval, 60000u);
+  EXPECT_EQ(sup.ServerPID(), 101);
+  EXPECT_EQ(processes.terminated, std::set<int32_t>{100});
+  ShowTitle(" T3");
+  sup.Timer1_Timer();  // 180 s
+  NoWindow();
+  sup.Timer1_Timer();  // 210 s
+  EXPECT_EQ(sup.ServerPID(), 102);
+  ShowTitle(" T4");
+  sup.Timer1_Timer();  // 270 s
+  sup.Kill_Click();    // 285 s
+
+  EXPECT_EQ(Log(), (Lines{"NWServer - My Server T1", "NWServer - My Server T2",
+                          "Server killed", "Server crashed...Restarting",
+                          "NWServer - My Server T3", "Server killed",
+                          "Server shut down...Restarting", "NWServer - My Server T4",
+                          "Server killed"}));
+  EXPECT_FALSE(timer.enabled);
+  EXPECT_EQ(supervision::VisibleText(sup.LastStatus()), "NWServer - My Server T4");
+  EXPECT_EQ(sup.LastStatus().size(), 256u);
+  EXPECT_EQ(processes.terminated, (std::set<int32_t>{100, 101, 102}));
+  EXPECT_EQ(processes.launchedLines.size(), 3u);
+}
+
+// Each row of the watchdog's state table: the timer calls and log lines of one tick.
+TEST_F(SupervisorTest, TickRows) {
+  struct Row {
+    const char* name;
+    std::string lastTitle;  // title seen at the previous tick ("" none)
+    std::string nowTitle;   // title now ("" no window)
+    Lines timerCalls;
+    Lines log;
+  };
+  const Row rows[] = {
+      {"healthy", " a", " b", {"interval 30000"}, {"NWServer - My Server b"}},
+      {"crashed",
+       " a",
+       " a",
+       {"interval 30000", "disable", "interval 60000", "enable"},
+       {"Server killed", "Server crashed...Restarting"}},
+      {"shut down",
+       " a",
+       "",
+       {"interval 30000", "disable", "interval 60000", "enable"},
+       {"Server killed", "Server shut down...Restarting"}},
+  };
+  for (const Row& row : rows) {
+    fakes::Host h;
+    fakes::Timer t;
+    fakes::Processes p;
+    fakes::Windows w;
+    supervision::Supervisor s{h, t, p, w};
+    s.Start_Click();
+    w.windows = {{"NWServer - My Server" + row.lastTitle}};
+    s.Timer1_Timer();
+    h.log.lines.clear();
+    t.calls.clear();
+    w.windows.clear();
+    if (!row.nowTitle.empty()) w.windows = {{"NWServer - My Server" + row.nowTitle}};
+    s.Timer1_Timer();
+    EXPECT_EQ(t.calls, row.timerCalls) << row.name;
+    EXPECT_EQ(h.log.lines, row.log) << row.name;
+    EXPECT_TRUE(t.enabled) << row.name;
+  }
+}
+
+TEST_F(SupervisorTest, FirstTickWithoutWindowIsShutDownNeverCrashed) {
+  sup.Start_Click();
+  NoWindow();
+  sup.Timer1_Timer();
+  sup.Timer1_Timer();  // still nothing: shut down again, not "crashed"
+  EXPECT_EQ(Log(), (Lines{"Server killed", "Server shut down...Restarting", "Server killed",
+                          "Server shut down...Restarting"}));
+}
+
+TEST_F(SupervisorTest, LastStatusSurvivesKillAndStart) {
+  sup.Start_Click();
+  ShowTitle(" same");
+  sup.Timer1_Timer();
+  sup.Kill_Click();
+  sup.Start_Click();
+  sup.Timer1_Timer();  // the new server shows the very title last seen
+  EXPECT_EQ(Log().back(), "Server crashed...Restarting");
+}
+
+TEST_F(SupervisorTest, PrefixFollowsTheCurrentServerName) {
+  sup.Start_Click();
+  ShowTitle(" up 1");
+  sup.Timer1_Timer();
+  host.serverName = "Renamed";
+  ShowTitle(" up 2");
+  sup.Timer1_Timer();
+  EXPECT_EQ(Log().back(), "Server shut down...Restarting");
+  host.serverName = "";
+  sup.Timer1_Timer();  // the bare prefix matches any server window
+  EXPECT_EQ(Log().back(), "NWServer - My Server up 2");
+}
+
+TEST_F(SupervisorTest, RestartRunsTheCommandLineAsItIsNow) {
+  sup.Start_Click();
+  host.commandLine = "nwserver -servername \"Edited\"";
+  NoWindow();
+  sup.Timer1_Timer();
+  EXPECT_EQ(processes.launchedLines.back(), "nwserver -servername \"Edited\"");
+  EXPECT_EQ(std::count(processes.calls.begin(), processes.calls.end(), "Launch show=1"), 2);
+}
+
+TEST_F(SupervisorTest, FailedLaunchIsLoggedAndTheWatchdogKeepsTrying) {
+  processes.launchOk = false;
+  sup.Start_Click();
+  EXPECT_EQ(Log(), (Lines{"Server could not be started: The system cannot find the file specified."}));
+  EXPECT_EQ(sup.ServerPID(), 0);
+  EXPECT_TRUE(timer.enabled);
+  EXPECT_EQ(timer.interval, 60000u);
+
+  processes.launchOk = true;
+  sup.Start_Click();
+  ASSERT_EQ(sup.ServerPID(), 100);
+  processes.launchOk = false;
+  NoWindow();
+  sup.Timer1_Timer();  // restart fails: logged, tick goes on, timer armed
+  EXPECT_EQ(sup.ServerPID(), 100);
+  EXPECT_TRUE(timer.enabled);
+  EXPECT_EQ(timer.interval, 60000u);
+  EXPECT_EQ(sup.LastStatus(), "Server shut down...Restarting");
+  processes.launchOk = true;
+  sup.Timer1_Timer();  // next check: the launch works again
+  EXPECT_EQ(sup.ServerPID(), 101);
+  EXPECT_EQ(Log(), (Lines{"Server could not be started: The system cannot find the file specified.",
+                          "Server killed",
+                          "Server could not be started: The system cannot find the file specified.",
+                          "Server shut down...Restarting", "Server killed",
+                          "Server shut down...Restarting"}));
+}
+
+TEST_F(SupervisorTest, KillBeforeAnyStartTerminatesNothing) {
+  sup.Kill_Click();
+  EXPECT_EQ(Log(), Lines{"Server killed"});
+  EXPECT_FALSE(timer.enabled);
+  EXPECT_TRUE(processes.terminated.empty());
+}
+
+TEST_F(SupervisorTest, NewLaunchReleasesThePreviousProcessHandle) {
+  sup.Start_Click();
+  sup.Start_Click();
+  EXPECT_EQ(processes.openHandles.size(), 1u);  // only the latest launch is held
+}
+
+TEST_F(SupervisorTest, KillProcessOnNtFollowsThePrivilegeSequence) {
+  sup.Start_Click();
+  processes.calls.clear();
+  EXPECT_EQ(sup.KillProcess(100, 1), -1);
+  const Lines expected = {
+      "GetVersion",
+      "GetCurrentProcess",
+      "OpenProcessToken 0x7777 0x28",
+      "LookupPrivilegeValueA \"\" SeDebugPrivilege",
+      "AdjustTokenPrivileges disableAll=0 count=1 luid=20 attributes=2",
+      "OpenProcess 0x1F0FFF 0 100",
+      "TerminateProcess 100 1",
+      "CloseHandle process",
+      "GetVersion",
+      "AdjustTokenPrivileges disableAll=0 count=1 luid=20 attributes=0",
+      "CloseHandle token",
+  };
+  EXPECT_EQ(processes.calls, expected);
+}
+
+TEST_F(SupervisorTest, KillProcessOn9xSkipsThePrivilege) {
+  processes.version = static_cast<int32_t>(0xC0000A04);
+  sup.Start_Click();
+  processes.calls.clear();
+  EXPECT_EQ(sup.KillProcess(100, 7), -1);
+  EXPECT_EQ(processes.calls, (Lines{"GetVersion", "OpenProcess 0x1F0FFF 0 100",
+                                    "TerminateProcess 100 7", "CloseHandle process",
+                                    "GetVersion"}));
+}
+
+TEST_F(SupervisorTest, KillProcessStopsWhenAPrivilegeStepFailsAndClosesTheToken) {
+  struct {
+    const char* name;
+    bool token, lookup, adjust;
+    Lines tail;  // calls after GetCurrentProcess
+  } cases[] = {
+      {"token", false, true, true, {"OpenProcessToken 0x7777 0x28"}},
+      {"lookup",
+       true,
+       false,
+       true,
+       {"OpenProcessToken 0x7777 0x28", "LookupPrivilegeValueA \"\" SeDebugPrivilege",
+        "CloseHandle token"}},
+      {"adjust",
+       true,
+       true,
+       false,
+       {"OpenProcessToken 0x7777 0x28", "LookupPrivilegeValueA \"\" SeDebugPrivilege",
+        "AdjustTokenPrivileges disableAll=0 count=1 luid=20 attributes=2", "CloseHandle token"}},
+  };
+  for (const auto& c : cases) {
+    fakes::Host h;
+    fakes::Timer t;
+    fakes::Processes p;
+    fakes::Windows w;
+    supervision::Supervisor s{h, t, p, w};
+    s.Start_Click();
+    p.calls.clear();
+    p.tokenOk = c.token;
+    p.lookupOk = c.lookup;
+    p.adjustOk = c.adjust;
+    EXPECT_EQ(s.KillProcess(100, 1), 0) << c.name;
+    Lines expected = {"GetVersion", "GetCurrentProcess"};
+    expected.insert(expected.end(), c.tail.begin(), c.tail.end());
+    EXPECT_EQ(p.calls, expected) << c.name;
+    EXPECT_TRUE(p.terminated.empty()) << c.name;
+    EXPECT_EQ(p.openHandles.size(), 1u) << c.name;  // only the launch handle
+  }
+}
+
+TEST_F(SupervisorTest, KillProcessReportsAFailedTermination) {
+  sup.Start_Click();
+  processes.terminateOk = false;
+  EXPECT_EQ(sup.KillProcess(100, 1), 0);
+}
+
+TEST_F(SupervisorTest, KillProcessNeverTouchesAnIdItDidNotLaunch) {
+  struct {
+    const char* name;
+    bool launch;
+    int32_t pid;
+  } cases[] = {{"nothing launched, id 0", false, 0},
+               {"nothing launched, some id", false, 4242},
+               {"another id than the launch", true, 4242},
+               {"id 0 after a launch", true, 0}};
+  for (const auto& c : cases) {
+    fakes::Host h;
+    fakes::Timer t;
+    fakes::Processes p;
+    fakes::Windows w;
+    supervision::Supervisor s{h, t, p, w};
+    if (c.launch) s.Start_Click();
+    EXPECT_EQ(s.KillProcess(c.pid, 1), 0) << c.name;
+    for (const std::string& call : p.calls)
+      EXPECT_NE(call.rfind("OpenProcess ", 0), 0u) << c.name << ": " << call;
+    EXPECT_TRUE(p.terminated.empty()) << c.name;
+  }
+}
+
+TEST_F(SupervisorTest, DestructionClosesTheHeldProcessHandle) {
+  auto* s = new supervision::Supervisor(host, timer, processes, windows);
+  s->Start_Click();
+  delete s;
+  EXPECT_TRUE(processes.openHandles.empty());
+}
+
+}  // namespace
