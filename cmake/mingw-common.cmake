@@ -1,13 +1,15 @@
 # Shared by the MinGW-w64 toolchain files; MINGW_TRIPLE names the target.
 set(CMAKE_SYSTEM_NAME Windows)
 
-foreach(tool g++ windres)
+# The posix thread model: GoogleTest needs std::mutex, which the win32 model lacks.
+foreach(tool gcc-posix g++-posix windres)
   find_program(MINGW_${tool} ${MINGW_TRIPLE}-${tool})
   if(NOT MINGW_${tool})
     message(FATAL_ERROR "${MINGW_TRIPLE}-${tool} not found: install mingw-w64 (make setup).")
   endif()
 endforeach()
-set(CMAKE_CXX_COMPILER ${MINGW_g++})
+set(CMAKE_C_COMPILER ${MINGW_gcc-posix})
+set(CMAKE_CXX_COMPILER ${MINGW_g++-posix})
 set(CMAKE_RC_COMPILER ${MINGW_windres})
 
 find_program(WINE_PROGRAM wine)

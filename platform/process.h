@@ -52,3 +52,12 @@ class ProcessApi {
 };
 
 }  // namespace platform
+
+#include <memory>
+
+namespace platform {
+
+// The system's own process and token calls.
+std::unique_ptr<ProcessApi> CreateSystemProcessApi();
+
+}  // namespace platform

@@ -19,3 +19,14 @@ class SettingsStore {
 };
 
 }  // namespace platform
+
+#include <memory>
+
+namespace platform {
+
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<app>\<section>,
+// one REG_SZ value per key: the classic home of a program's own settings.
+std::unique_ptr<SettingsStore> CreateRegistryStore();
+extern const char kRegistryRoot[];
+
+}  // namespace platform

@@ -14,3 +14,12 @@ class Timer {
 };
 
 }  // namespace platform
+
+#include <memory>
+
+namespace platform {
+
+// Ticks arrive as WM_TIMER with this id at the window (an HWND).
+std::unique_ptr<Timer> CreateWindowTimer(void* window, unsigned id);
+
+}  // namespace platform

@@ -18,3 +18,11 @@ class WindowList {
 };
 
 }  // namespace platform
+
+#include <memory>
+
+namespace platform {
+
+std::unique_ptr<WindowList> CreateDesktopWindowList();
+
+}  // namespace platform

@@ -1,0 +1,27 @@
+# Vigilo: `make run` starts the tool in a demo server folder under Wine;
+# `make test` runs every test. Both install what is missing first.
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup build test test-native test-wine run screenshot clean
+
+all: build
+
+setup:
+	@scripts/setup.sh
+
+build: setup
+	@cmake --preset native >/dev/null && cmake --build --preset native -j $(JOBS)
+	@cmake --preset win32 >/dev/null && cmake --build --preset win32 -j $(JOBS)
+	@cmake --preset win64 >/dev/null && cmake --build --preset win64 -j $(JOBS)
+
+test: build
+	@scripts/test.sh
+
+run: build
+	@scripts/run-demo.sh
+
+screenshot: build
+	@VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh scripts/screenshot.sh docs/vigilo.png
+
+clean:
+	rm -rf build

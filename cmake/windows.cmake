@@ -1,0 +1,55 @@
+# The Windows side: the product, the stand-in server and the tests that run
+# under Wine. Everything is linked statically: one self-contained .exe each.
+enable_language(RC)
+set(STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+add_library(vigilo_win STATIC
+  platform/shell_win.cpp
+  platform/store_win.cpp
+  platform/process_win.cpp
+  platform/window_list_win.cpp
+  platform/timer_win.cpp
+  window/form1_win.cpp)
+target_link_libraries(vigilo_win PUBLIC vigilo_core comctl32 advapi32 gdi32 user32)
+
+add_executable(vigilo WIN32 window/main_win.cpp window/vigilo.rc)
+target_link_libraries(vigilo PRIVATE vigilo_win ${STATIC_LINK} -s)
+set_target_properties(vigilo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+add_executable(nwserver WIN32 standin/nwserver_win.cpp)
+target_link_libraries(nwserver PRIVATE ${STATIC_LINK} -s)
+set_target_properties(nwserver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standin)
+
+# The core's tests again, built by the target compiler.
+target_link_libraries(core_tests PRIVATE ${STATIC_LINK})
+
+add_executable(platform_tests
+  tests/wine/store_test.cpp
+  tests/wine/shell_test.cpp
+  tests/wine/process_test.cpp
+  tests/wine/window_list_test.cpp)
+target_link_libraries(platform_tests PRIVATE vigilo_win GTest::gtest_main ${STATIC_LINK})
+add_dependencies(platform_tests nwserver)
+target_compile_definitions(platform_tests PRIVATE
+  STANDIN_EXE="${CMAKE_BINARY_DIR}/standin/nwserver.exe")
+add_test(NAME platform_tests COMMAND platform_tests)
+
+add_executable(blackbox_tests
+  tests/blackbox/driver.cpp
+  tests/blackbox/startup_test.cpp
+  tests/blackbox/settings_test.cpp
+  tests/blackbox/supervision_test.cpp
+  tests/blackbox/window_test.cpp)
+target_link_libraries(blackbox_tests PRIVATE vigilo_core GTest::gtest_main advapi32 user32 gdi32
+  ${STATIC_LINK})
+add_dependencies(blackbox_tests vigilo nwserver)
+target_compile_definitions(blackbox_tests PRIVATE
+  VIGILO_EXE="${CMAKE_BINARY_DIR}/vigilo.exe"
+  STANDIN_EXE="${CMAKE_BINARY_DIR}/standin/nwserver.exe"
+  SCRATCH_DIR="${CMAKE_BINARY_DIR}/scratch")
+
+# Each scenario is its own test so that ctest -j runs them side by side.
+foreach(suite Startup Settings Window Supervision)
+  add_test(NAME blackbox_${suite} COMMAND blackbox_tests --gtest_filter=${suite}.*)
+  set_tests_properties(blackbox_${suite} PROPERTIES LABELS blackbox)
+endforeach()

@@ -1,0 +1,51 @@
+// Move-only owners of kernel handles and registry keys.
+#pragma once
+
+#include <windows.h>
+
+namespace platform {
+
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(HANDLE h) : h_(h) {}
+  ~UniqueHandle() { reset(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& other) noexcept : h_(other.release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  HANDLE get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+  HANDLE release() {
+    HANDLE h = h_;
+    h_ = nullptr;
+    return h;
+  }
+  void reset(HANDLE h = nullptr) {
+    if (*this) ::CloseHandle(h_);
+    h_ = h;
+  }
+
+ private:
+  HANDLE h_ = nullptr;
+};
+
+class UniqueKey {
+ public:
+  UniqueKey() = default;
+  ~UniqueKey() {
+    if (key_) ::RegCloseKey(key_);
+  }
+  UniqueKey(const UniqueKey&) = delete;
+  UniqueKey& operator=(const UniqueKey&) = delete;
+  HKEY get() const { return key_; }
+  HKEY* out() { return &key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace platform

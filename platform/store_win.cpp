@@ -1,0 +1,62 @@
+#include <windows.h>
+
+#include "platform/handles_win.h"
+#include "platform/shell.h"
+#include "platform/store.h"
+
+namespace platform {
+
+const char kRegistryRoot[] = "Software\\VB and VBA Program Settings";
+
+namespace {
+
+std::string KeyPath(const std::string& app, const std::string& section) {
+  return std::string(kRegistryRoot) + "\\" + app + "\\" + section;
+}
+
+class RegistryStore : public SettingsStore {
+ public:
+  std::string Read(const std::string& app, const std::string& section, const std::string& key,
+                   const std::string& fallback) override {
+    UniqueKey k;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE,
+                        k.out()) != ERROR_SUCCESS)
+      return fallback;
+    DWORD type = 0, size = 0;
+    if (::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+      return fallback;
+    std::string value(size, '\0');
+    if (size != 0 &&
+        ::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type,
+                           reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
+      return fallback;
+    value.resize(size);
+    // The stored terminator, if any, is not part of the text.
+    size_t nul = value.find('\0');
+    if (nul != std::string::npos) value.resize(nul);
+    return value;
+  }
+
+  bool Write(const std::string& app, const std::string& section, const std::string& key,
+             const std::string& value, std::string* error) override {
+    UniqueKey k;
+    LONG status = ::RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr,
+                                    0, KEY_SET_VALUE, nullptr, k.out(), nullptr);
+    if (status == ERROR_SUCCESS)
+      status = ::RegSetValueExA(k.get(), key.c_str(), 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(value.c_str()),
+                                static_cast<DWORD>(value.size() + 1));
+    if (status != ERROR_SUCCESS) {
+      *error = ErrorText(static_cast<unsigned long>(status));
+      return false;
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<SettingsStore> CreateRegistryStore() { return std::make_unique<RegistryStore>(); }
+
+}  // namespace platform

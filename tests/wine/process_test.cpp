@@ -1,0 +1,115 @@
+// Real processes: the stand-in server launched, killed with exit code 1,
+// and an id Vigilo did not launch left alone.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/process.h"
+#include "platform/shell.h"
+#include "platform/timer.h"
+#include "platform/window_list.h"
+#include "supervision/supervisor.h"
+
+namespace {
+
+class NullTimer : public platform::Timer {
+ public:
+  void SetInterval(uint32_t) override {}
+  void SetEnabled(bool) override {}
+};
+
+class TestHost : public supervision::Host {
+ public:
+  std::string line;
+  std::vector<std::string> log;
+  std::string CommandLine() const override { return line; }
+  std::string ServerName() const override { return "unused"; }
+  void LogEvent(const std::string& text) override { log.push_back(text); }
+};
+
+struct Spawned {
+  PROCESS_INFORMATION info = {};
+  ~Spawned() {
+    if (info.hProcess) {
+      ::TerminateProcess(info.hProcess, 0);
+      ::CloseHandle(info.hProcess);
+    }
+  }
+};
+
+bool Spawn(Spawned* p) {
+  std::string line = std::string("\"") + STANDIN_EXE + "\" -servername Decoy";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  return ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &p->info) &&
+         ::CloseHandle(p->info.hThread);
+}
+
+class RealProcesses : public ::testing::Test {
+ protected:
+  TestHost host;
+  NullTimer timer;
+  std::unique_ptr<platform::ProcessApi> api = platform::CreateSystemProcessApi();
+  std::unique_ptr<platform::WindowList> windows = platform::CreateDesktopWindowList();
+  supervision::Supervisor sup{host, timer, *api, *windows};
+};
+
+TEST_F(RealProcesses, LaunchesAndKillsWithExitCodeOne) {
+  host.line = std::string("\"") + STANDIN_EXE + "\" -servername KillMe";
+  sup.Start_Click();
+  ASSERT_TRUE(host.log.empty()) << host.log[0];
+  ASSERT_NE(sup.ServerPID(), 0);
+  HANDLE watch = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
+                               static_cast<DWORD>(sup.ServerPID()));
+  ASSERT_NE(watch, nullptr);
+  EXPECT_EQ(::WaitForSingleObject(watch, 500), static_cast<DWORD>(WAIT_TIMEOUT));
+
+  EXPECT_EQ(sup.KillProcess(sup.ServerPID(), 1), -1);
+  ASSERT_EQ(::WaitForSingleObject(watch, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  DWORD code = 0;
+  ::GetExitCodeProcess(watch, &code);
+  EXPECT_EQ(code, 1u);
+
+  // Killing it again is harmless: the process keeps the code it ended with.
+  sup.Kill_Click();
+  ::GetExitCodeProcess(watch, &code);
+  EXPECT_EQ(code, 1u);
+  ::CloseHandle(watch);
+}
+
+TEST_F(RealProcesses, NeverTerminatesAProcessItDidNotLaunch) {
+  Spawned decoy;
+  ASSERT_TRUE(Spawn(&decoy));
+  const int32_t decoyPid = static_cast<int32_t>(decoy.info.dwProcessId);
+
+  EXPECT_EQ(sup.KillProcess(decoyPid, 1), 0) << "before any launch";
+  host.line = std::string("\"") + STANDIN_EXE + "\" -servername Guarded";
+  sup.Start_Click();
+  EXPECT_EQ(sup.KillProcess(decoyPid, 1), 0) << "after a launch of another process";
+  sup.Kill_Click();
+  EXPECT_EQ(::WaitForSingleObject(decoy.info.hProcess, 1000), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+TEST_F(RealProcesses, FailedLaunchIsLoggedInWordsAndKeepsTheOldId) {
+  host.line = "vigilo-no-such-program-here -servername X";
+  sup.Start_Click();
+  EXPECT_EQ(sup.ServerPID(), 0);
+  ASSERT_EQ(host.log.size(), 1u);
+  EXPECT_EQ(host.log[0], "Server could not be started: " + platform::ErrorText(ERROR_FILE_NOT_FOUND));
+}
+
+TEST(Privilege, DebugPrivilegeCanBeEnabledOnThisSystem) {
+  auto api = platform::CreateSystemProcessApi();
+  ASSERT_GE(api->GetVersion(), 0) << "NT family expected";
+  platform::Handle token = 0;
+  ASSERT_TRUE(api->OpenProcessToken(api->GetCurrentProcess(), platform::kTokenAdjustAndQuery, &token));
+  platform::TokenPrivileges set;
+  ASSERT_TRUE(api->LookupPrivilegeValueA("", "SeDebugPrivilege", &set.luid));
+  set.privilegeCount = 1;
+  set.attributes = platform::kPrivilegeEnabled;
+  EXPECT_TRUE(api->AdjustTokenPrivileges(token, false, set));
+  EXPECT_TRUE(api->CloseHandle(token));
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/store.h"
+
+namespace {
+
+std::string UniqueApp(const char* base) {
+  return std::string(base) + std::to_string(::GetCurrentProcessId());
+}
+
+std::wstring ReadWide(const std::string& app, const char* key, DWORD* type) {
+  std::string path = std::string(platform::kRegistryRoot) + "\\" + app + "\\s1";
+  HKEY k;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS)
+    return L"<no key>";
+  wchar_t buf[256] = {};
+  DWORD size = sizeof buf - sizeof(wchar_t);
+  std::wstring wkey(key, key + strlen(key));
+  LONG st = ::RegQueryValueExW(k, wkey.c_str(), nullptr, type, reinterpret_cast<BYTE*>(buf), &size);
+  ::RegCloseKey(k);
+  return st == ERROR_SUCCESS ? buf : L"<no value>";
+}
+
+TEST(RegistryStore, MissingApplicationSectionOrKeyGivesTheDefault) {
+  auto store = platform::CreateRegistryStore();
+  const std::string app = UniqueApp("StoreDefaults");
+  EXPECT_EQ(store->Read(app, "s1", "SName", "My Server"), "My Server");
+  std::string error;
+  ASSERT_TRUE(store->Write(app, "s2", "Other", "x", &error)) << error;
+  EXPECT_EQ(store->Read(app, "s1", "SName", "d1"), "d1");  // section missing
+  ASSERT_TRUE(store->Write(app, "s1", "Port", "1", &error)) << error;
+  EXPECT_EQ(store->Read(app, "s1", "SName", "d2"), "d2");  // key missing
+  EXPECT_EQ(store->Read(app, "s1", "Port", "d3"), "1");
+}
+
+TEST(RegistryStore, RoundTripsTextsExactlyAsRegSz) {
+  auto store = platform::CreateRegistryStore();
+  const std::string app = UniqueApp("StoreRoundTrip");
+  const struct {
+    const char* key;
+    std::string value;
+    std::wstring wide;
+  } cases[] = {
+      {"PPass", "", L""},
+      {"SName", "Caf\xE9 \xDCn\xEF" "code", L"Caf\u00e9 \u00dcn\u00efcode"},
+      {"MName", "  blanks kept  ", L"  blanks kept  "},
+      {"APass", "q\"uo&te", L"q\"uo&te"},
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    ASSERT_TRUE(store->Write(app, "s1", c.key, c.value, &error)) << c.key << ": " << error;
+    EXPECT_EQ(store->Read(app, "s1", c.key, "default"), c.value) << c.key;
+    DWORD type = 0;
+    EXPECT_EQ(ReadWide(app, c.key, &type), c.wide) << c.key;
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << c.key;
+  }
+  std::string error;
+  ASSERT_TRUE(store->Write(app, "s1", "SName", "second", &error));
+  EXPECT_EQ(store->Read(app, "s1", "SName", "default"), "second");  // replaced
+}
+
+TEST(RegistryStore, AValueOfAnotherTypeReadsAsTheDefault) {
+  auto store = platform::CreateRegistryStore();
+  const std::string app = UniqueApp("StoreType");
+  std::string error;
+  ASSERT_TRUE(store->Write(app, "s1", "PVP", "1", &error));
+  std::string path = std::string(platform::kRegistryRoot) + "\\" + app + "\\s1";
+  HKEY k;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
+  DWORD number = 1;
+  ::RegSetValueExA(k, "PVP", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), sizeof number);
+  ::RegCloseKey(k);
+  EXPECT_EQ(store->Read(app, "s1", "PVP", "2"), "2");
+}
+
+}  // namespace

@@ -1,0 +1,385 @@
+#include "window/form1_win.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+#include "platform/app_name.h"
+#include "platform/shell.h"
+#include "server/command_line.h"
+
+namespace window {
+
+const char kFormCaption[] = "Vigilo v1.0 by Valmo";
+const char kAppTitle[] = "Vigilo";
+const char kMissingServerMessage[] = "This program must be in the same folder as NWServer";
+
+namespace {
+
+const char kClassName[] = "VigiloForm1";
+const UINT_PTR kTimer1Id = 1;
+const DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+const char kDefaultFontFace[] = "MS Shell Dlg";
+const int kDefaultFontPoints = 8;
+const int kComboDropRows = 14;
+const int kComboBorder = 6;  // closed combo height = selection field + this
+
+int SystemDpi(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static GetDpiForWindowFn getDpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  if (getDpi && window) {
+    UINT dpi = getDpi(window);
+    if (dpi) return static_cast<int>(dpi);
+  }
+  HDC screen = ::GetDC(nullptr);
+  int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+RECT FrameForClient(int width, int height, int dpi) {
+  RECT r = {0, 0, width, height};
+  using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static AdjustForDpiFn adjust = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+  if (adjust)
+    adjust(&r, kFormStyle, FALSE, 0, static_cast<UINT>(dpi));
+  else
+    ::AdjustWindowRectEx(&r, kFormStyle, FALSE, 0);
+  return r;
+}
+
+HFONT MakeFont(const char* face, int centipoints, int weight, int dpi) {
+  return ::CreateFontA(-MulDiv(centipoints, dpi, 7200), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+}  // namespace
+
+std::string WindowText(HWND window) {
+  int length = ::GetWindowTextLengthA(window);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  int copied = ::GetWindowTextA(window, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+Form1::Form1() = default;
+
+Form1::~Form1() {
+  supervisor_.reset();
+  timer1_.reset();
+  if (hwnd_) ::DestroyWindow(hwnd_);
+  for (HFONT f : {defaultFont_, captionFont_, logFont_})
+    if (f) ::DeleteObject(f);
+}
+
+bool Form1::Create(HINSTANCE instance) {
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+  wc.hIconSm = wc.hIcon;
+  wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+  dpi_ = SystemDpi(nullptr);
+  RECT frame = FrameForClient(TwipsToPixels(kClientWidthTwips, dpi_),
+                              TwipsToPixels(kClientHeightTwips, dpi_), dpi_);
+  hwnd_ = ::CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, kFormCaption, kFormStyle,
+                            CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                            frame.bottom - frame.top, nullptr, nullptr, instance, this);
+  if (!hwnd_) return false;
+  int windowDpi = SystemDpi(hwnd_);
+  if (windowDpi != dpi_) OnDpiChanged(windowDpi, nullptr);
+
+  appName_ = platform::ApplicationName(platform::ExecutablePath());
+  store_ = platform::CreateRegistryStore();
+  processes_ = platform::CreateSystemProcessApi();
+  windows_ = platform::CreateDesktopWindowList();
+  timer1_ = platform::CreateWindowTimer(hwnd_, kTimer1Id);
+  supervisor_ = std::make_unique<supervision::Supervisor>(static_cast<supervision::Host&>(*this),
+                                                        *timer1_, *processes_, *windows_);
+  CreateControls();
+  return true;
+}
+
+void Form1::CreateControls() {
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
+  // Created in tab order: the dialog manager tabs through siblings in Z order.
+  for (int i = 0; i < kControlCount; ++i) {
+    const ControlSpec& spec = kControls[i];
+    const DWORD common = WS_CHILD | WS_VISIBLE;
+    const char* cls = "STATIC";
+    DWORD style = common, exStyle = 0;
+    switch (spec.kind) {
+      case ControlKind::TextBox:
+        cls = "EDIT";
+        style |= WS_TABSTOP | ES_AUTOHSCROLL;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::ComboBox:
+        cls = "COMBOBOX";
+        style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN;
+        break;
+      case ControlKind::CheckBox:
+        cls = "BUTTON";
+        // Clicks are toggled here, never to grayed; long captions wrap.
+        style |= WS_TABSTOP | BS_3STATE | BS_MULTILINE;
+        break;
+      case ControlKind::Button:
+        cls = "BUTTON";
+        style |= WS_TABSTOP | BS_PUSHBUTTON;
+        break;
+      case ControlKind::Label:
+        style |= SS_LEFT | SS_NOPREFIX;  // "&" in a password must show as typed
+        break;
+      case ControlKind::Frame:
+        cls = "BUTTON";
+        style |= BS_GROUPBOX;
+        break;
+      case ControlKind::ListBox:
+        cls = "LISTBOX";
+        style |= WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+        exStyle = WS_EX_CLIENTEDGE;
+        break;
+    }
+    controls_[i] = ::CreateWindowExA(exStyle, cls, spec.caption, style, 0, 0, 0, 0, hwnd_,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
+                                     instance, nullptr);
+    if (spec.kind == ControlKind::TextBox)
+      ::SendMessageA(controls_[i], EM_SETLIMITTEXT, 0, 0);  // no limit of its own
+    if (spec.kind == ControlKind::CheckBox)
+      ::SendMessageA(controls_[i], BM_SETCHECK, static_cast<WPARAM>(spec.initialCheck), 0);
+    if (spec.kind == ControlKind::ComboBox) {
+      const settings::FieldInfo& info = settings::Info(i);
+      for (int c = 0; c < info.choiceCount; ++c)
+        ::SendMessageA(controls_[i], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(info.choices[c]));
+      ::SetWindowTextA(controls_[i], spec.caption);  // edit field text, nothing selected
+    }
+  }
+  // Captions and the frame lie beneath the boxes they overlap ("Difficulty"
+  // runs under Diff), with the frame lowest so its labels show. None of them
+  // takes the focus, so the tab order stays as created.
+  for (int i = 0; i < kControlCount; ++i)
+    if (kControls[i].kind == ControlKind::Label)
+      ::SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(Control("Frame1"), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  MakeFonts();
+  ApplyLayout();
+  built_ = true;
+}
+
+void Form1::MakeFonts() {
+  for (HFONT f : {defaultFont_, captionFont_, logFont_})
+    if (f) ::DeleteObject(f);
+  defaultFont_ = MakeFont(kDefaultFontFace, kDefaultFontPoints * 100, FW_NORMAL, dpi_);
+  captionFont_ = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_NORMAL, dpi_);
+  logFont_ = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_BOLD, dpi_);
+}
+
+void Form1::ApplyLayout() {
+  for (int i = 0; i < kControlCount; ++i) {
+    const ControlSpec& spec = kControls[i];
+    HFONT font = spec.font == FontKind::Caption   ? captionFont_
+                 : spec.font == FontKind::LogBold ? logFont_
+                                                  : defaultFont_;
+    ::SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    PixelRect r = ClientRect(spec, dpi_);
+    int height = r.height;
+    if (spec.kind == ControlKind::ComboBox) {
+      // The window's height includes the dropped list; the closed box keeps the table's.
+      ::SendMessageA(controls_[i], CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
+                     r.height - kComboBorder);
+      height += kComboDropRows * r.height;
+    }
+    ::MoveWindow(controls_[i], r.left, r.top, r.width, height, FALSE);
+  }
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void Form1::OnDpiChanged(int dpi, const RECT* suggested) {
+  dpi_ = dpi;
+  RECT frame = FrameForClient(TwipsToPixels(kClientWidthTwips, dpi_),
+                              TwipsToPixels(kClientHeightTwips, dpi_), dpi_);
+  RECT now;
+  ::GetWindowRect(hwnd_, &now);
+  int x = suggested ? suggested->left : now.left, y = suggested ? suggested->top : now.top;
+  ::SetWindowPos(hwnd_, nullptr, x, y, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  if (built_) {
+    MakeFonts();
+    ApplyLayout();
+  }
+}
+
+bool Form1::Form_Load() {
+  if (!platform::PlainFileInCurrentDirectory(server::kExecutableName)) {
+    platform::ShowMessage(kMissingServerMessage, kAppTitle);
+    return false;
+  }
+  LoadSettings();
+  return true;
+}
+
+void Form1::Show(int showCommand) {
+  ::ShowWindow(hwnd_, showCommand);
+  ::UpdateWindow(hwnd_);
+  ::SetFocus(FieldControl(settings::SName));
+}
+
+HWND Form1::Control(const char* name) const {
+  for (int i = 0; i < kControlCount; ++i)
+    if (std::string(kControls[i].name) == name) return controls_[i];
+  return nullptr;
+}
+
+int32_t Form1::KillProcess(int32_t hProcessID, int32_t ExitCode) {
+  return supervisor_->KillProcess(hProcessID, ExitCode);
+}
+
+void Form1::BuildCommandLine() {
+  if (!built_) return;
+  ::SetWindowTextA(Control("cmd"), server::BuildCommandLine(*this).c_str());
+}
+
+void Form1::LoadSettings() {
+  settings::LoadSettings(*store_, appName_, *this,
+                         [this](const std::string& line) { LogEvent(line); });
+}
+
+void Form1::SaveSettings() {
+  settings::SaveSettings(*store_, appName_, *this,
+                         [this](const std::string& line) { LogEvent(line); });
+}
+
+void Form1::LogEvent(const std::string& text) { window::LogEvent(*this, text); }
+
+void Form1::RaiseSettingHandler(int field) {
+  using Handler = void (Form1::*)();
+  static const Handler kHandlers[settings::kFieldCount] = {
+      &Form1::SName_Change,   &Form1::MName_Change, &Form1::Port_Change,   &Form1::PVP_Click,
+      &Form1::GType_Click,    &Form1::Diff_Click,   &Form1::Players_Change, &Form1::MinLvl_Change,
+      &Form1::MaxLvl_Change,  &Form1::AutoSave_Change, &Form1::PPass_Change, &Form1::DPass_Change,
+      &Form1::APass_Change,   &Form1::Pub_Click,    &Form1::ELC_Click,     &Form1::ILR_Click,
+      &Form1::Party_Click,    &Form1::Reload_Click, &Form1::SVault_Click};
+  (this->*kHandlers[field])();
+}
+
+void Form1::OnCommand(int id, int code) {
+  int field = id - kFirstFieldId;
+  if (field >= 0 && field < settings::kFieldCount) {
+    switch (settings::Info(field).kind) {
+      case settings::Kind::Text:
+        if (code == EN_CHANGE) RaiseSettingHandler(field);
+        break;
+      case settings::Kind::ListIndex:
+        if (code == CBN_SELCHANGE) RaiseSettingHandler(field);
+        break;
+      case settings::Kind::Check:
+        if (code == BN_CLICKED) {
+          // An operator's click toggles between unchecked and checked only.
+          WPARAM next = Number(field) == BST_CHECKED ? BST_UNCHECKED : BST_CHECKED;
+          ::SendMessageA(FieldControl(field), BM_SETCHECK, next, 0);
+          RaiseSettingHandler(field);
+        }
+        break;
+    }
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case kSaveId:
+      Save_Click();
+      break;
+    case kStartId:
+      Start_Click();
+      break;
+    case kKillId:
+      Kill_Click();
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
+    auto* self = static_cast<Form1*>(create->lpCreateParams);
+    self->hwnd_ = hwnd;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<Form1*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  return self ? self->HandleMessage(msg, wp, lp) : ::DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (lp != 0) OnCommand(LOWORD(wp), HIWORD(wp));
+      return 0;
+    case WM_TIMER:
+      if (wp == kTimer1Id) Timer1_Timer();
+      return 0;
+    case 0x02E0:  // WM_DPICHANGED
+      OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
+      return 0;
+    case WM_DESTROY:
+      ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      ::PostQuitMessage(0);
+      return 0;
+    default:
+      return ::DefWindowProcA(hwnd_, msg, wp, lp);
+  }
+}
+
+// settings::SettingsView: the controls are the one home of the values.
+
+std::string Form1::Text(int field) const { return WindowText(FieldControl(field)); }
+
+void Form1::SetText(int field, const std::string& text) {
+  ::SetWindowTextA(FieldControl(field), text.c_str());  // the edit raises EN_CHANGE
+}
+
+int16_t Form1::Number(int field) const {
+  UINT msg = settings::Info(field).kind == settings::Kind::ListIndex ? CB_GETCURSEL : BM_GETCHECK;
+  return static_cast<int16_t>(::SendMessageA(FieldControl(field), msg, 0, 0));
+}
+
+void Form1::SetNumber(int field, int16_t value) {
+  UINT msg = settings::Info(field).kind == settings::Kind::ListIndex ? CB_SETCURSEL : BM_SETCHECK;
+  ::SendMessageA(FieldControl(field), msg, static_cast<WPARAM>(value), 0);
+  // Neither message notifies the parent, so raise the handler as a click would.
+  RaiseSettingHandler(field);
+}
+
+// supervision::Host
+
+std::string Form1::CommandLine() const { return WindowText(Control("cmd")); }
+
+std::string Form1::ServerName() const { return Text(settings::SName); }
+
+// window::LogList
+
+int Form1::Count() const {
+  return static_cast<int>(::SendMessageA(Control("List1"), LB_GETCOUNT, 0, 0));
+}
+
+void Form1::RemoveFirst() { ::SendMessageA(Control("List1"), LB_DELETESTRING, 0, 0); }
+
+void Form1::Append(const std::string& line) {
+  ::SendMessageA(Control("List1"), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+void Form1::Select(int index) {
+  ::SendMessageA(Control("List1"), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+}  // namespace window
