@@ -23,6 +23,15 @@ set_target_properties(nwserver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINAR
 # The core's tests again, built by the target compiler.
 target_link_libraries(core_tests PRIVATE ${STATIC_LINK})
 
+# Paths as the Windows programs see them under Wine (drive Z: is the root).
+function(wine_path out path)
+  string(REPLACE "/" "\\\\" p "${path}")
+  set(${out} "Z:${p}" PARENT_SCOPE)
+endfunction()
+wine_path(WIN_VIGILO_EXE ${CMAKE_BINARY_DIR}/vigilo.exe)
+wine_path(WIN_STANDIN_EXE ${CMAKE_BINARY_DIR}/standin/nwserver.exe)
+wine_path(WIN_SCRATCH_DIR ${CMAKE_BINARY_DIR}/scratch)
+
 add_executable(platform_tests
   tests/wine/store_test.cpp
   tests/wine/shell_test.cpp
@@ -30,8 +39,7 @@ add_executable(platform_tests
   tests/wine/window_list_test.cpp)
 target_link_libraries(platform_tests PRIVATE vigilo_win GTest::gtest_main ${STATIC_LINK})
 add_dependencies(platform_tests nwserver)
-target_compile_definitions(platform_tests PRIVATE
-  STANDIN_EXE="${CMAKE_BINARY_DIR}/standin/nwserver.exe")
+target_compile_definitions(platform_tests PRIVATE STANDIN_EXE="${WIN_STANDIN_EXE}")
 add_test(NAME platform_tests COMMAND platform_tests)
 
 add_executable(blackbox_tests
@@ -44,12 +52,12 @@ target_link_libraries(blackbox_tests PRIVATE vigilo_core GTest::gtest_main advap
   ${STATIC_LINK})
 add_dependencies(blackbox_tests vigilo nwserver)
 target_compile_definitions(blackbox_tests PRIVATE
-  VIGILO_EXE="${CMAKE_BINARY_DIR}/vigilo.exe"
-  STANDIN_EXE="${CMAKE_BINARY_DIR}/standin/nwserver.exe"
-  SCRATCH_DIR="${CMAKE_BINARY_DIR}/scratch")
+  VIGILO_EXE="${WIN_VIGILO_EXE}"
+  STANDIN_EXE="${WIN_STANDIN_EXE}"
+  SCRATCH_DIR="${WIN_SCRATCH_DIR}")
 
 # Each scenario is its own test so that ctest -j runs them side by side.
-foreach(suite Startup Settings Window Supervision)
+foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure KillFirst)
   add_test(NAME blackbox_${suite} COMMAND blackbox_tests --gtest_filter=${suite}.*)
   set_tests_properties(blackbox_${suite} PROPERTIES LABELS blackbox)
 endforeach()

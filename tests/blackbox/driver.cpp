@@ -1,0 +1,259 @@
+#include "driver.h"
+
+#include "window/layout.h"
+
+namespace blackbox {
+
+namespace {
+
+const char kRoot[] = "Software\\VB and VBA Program Settings\\";
+
+bool Copy(const std::string& from, const std::string& to) {
+  return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+void RemoveTree(const std::string& path) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA((path + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string child = path + "\\" + name;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(child);
+      } else {
+        ::SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ::DeleteFileA(child.c_str());
+      }
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+  }
+  ::RemoveDirectoryA(path.c_str());
+}
+
+std::vector<char> EnvironmentWith(const std::map<std::string, std::string>& extra) {
+  std::map<std::string, std::string> all;
+  char* block = ::GetEnvironmentStringsA();
+  for (const char* p = block; *p; p += strlen(p) + 1) {
+    std::string entry = p;
+    size_t eq = entry.find('=', 1);
+    if (eq != std::string::npos) all[entry.substr(0, eq)] = entry.substr(eq + 1);
+  }
+  ::FreeEnvironmentStringsA(block);
+  for (const auto& kv : extra) all[kv.first] = kv.second;
+  std::vector<char> out;
+  for (const auto& kv : all) {
+    std::string entry = kv.first + "=" + kv.second;
+    out.insert(out.end(), entry.begin(), entry.end());
+    out.push_back('\0');
+  }
+  out.push_back('\0');
+  return out;
+}
+
+}  // namespace
+
+std::string FolderPath(const std::string& folder) {
+  ::CreateDirectoryA(SCRATCH_DIR, nullptr);
+  return std::string(SCRATCH_DIR) + "\\" + folder;
+}
+
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs) {
+  DWORD start = ::GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (::GetTickCount() - start > timeoutMs) return false;
+    ::Sleep(stepMs);
+  }
+}
+
+std::string ToAnsi(const std::wstring& text) {
+  if (text.empty()) return "";
+  int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+  std::string out(n, '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr,
+                        nullptr);
+  return out;
+}
+
+std::wstring ToWide(const std::string& text) {
+  if (text.empty()) return L"";
+  int n = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring out(n, L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+  return out;
+}
+
+std::string TextOf(HWND window) {
+  DWORD_PTR length = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  std::wstring text(length + 1, L'\0');
+  DWORD_PTR copied = 0;
+  ::SendMessageTimeoutW(window, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(&text[0]),
+                        SMTO_ABORTIFHUNG, 5000, &copied);
+  text.resize(copied);
+  return ToAnsi(text);
+}
+
+void SetTextOf(HWND window, const std::string& text) {
+  std::wstring wide = ToWide(text);
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD pid;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND w, LPARAM lp) {
+  auto* search = reinterpret_cast<WindowSearch*>(lp);
+  DWORD owner = 0;
+  ::GetWindowThreadProcessId(w, &owner);
+  if (owner == search->pid) search->found.push_back(w);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD pid) {
+  WindowSearch search{pid, {}};
+  ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+Vigilo::Vigilo(const Options& options) : folder_(FolderPath(options.folder)) {
+  RemoveTree(folder_);
+  ::CreateDirectoryA(folder_.c_str(), nullptr);
+  std::string exe = folder_ + "\\" + options.exeName;
+  if (!Copy(VIGILO_EXE, exe)) return;
+  std::string server = folder_ + "\\nwserver.exe";
+  switch (options.server) {
+    case Server::StandIn:
+      if (!Copy(STANDIN_EXE, server)) return;
+      break;
+    case Server::Folder:
+      ::CreateDirectoryA(server.c_str(), nullptr);
+      break;
+    case Server::HiddenFile:
+      if (!Copy(STANDIN_EXE, server)) return;
+      ::SetFileAttributesA(server.c_str(), FILE_ATTRIBUTE_HIDDEN);
+      break;
+    case Server::None:
+      break;
+  }
+  std::vector<char> env = EnvironmentWith(options.env);
+  std::string line = "\"" + exe + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, env.data(),
+                        folder_.c_str(), &si, &pi))
+    return;
+  ::CloseHandle(pi.hThread);
+  process_ = pi.hProcess;
+  pid_ = pi.dwProcessId;
+}
+
+Vigilo::~Vigilo() {
+  if (process_) {
+    ::TerminateProcess(process_, 0);
+    ::WaitForSingleObject(process_, 5000);
+    ::CloseHandle(process_);
+  }
+}
+
+HWND Vigilo::WaitForMainWindow(DWORD timeoutMs) {
+  WaitFor(
+      [&] {
+        for (HWND w : TopLevelWindows(pid_))
+          if (::IsWindowVisible(w) && TextOf(w) == "Vigilo v1.0 by Valmo") main_ = w;
+        return main_ != nullptr;
+      },
+      timeoutMs);
+  return main_;
+}
+
+HWND Vigilo::Control(const char* name) const {
+  const window::ControlSpec* spec = window::FindControl(name);
+  return spec ? Control(spec->id) : nullptr;
+}
+
+std::string Vigilo::Cmd() const { return TextOf(Control("cmd")); }
+
+std::vector<std::string> Vigilo::Log() const {
+  HWND list = Control("List1");
+  std::vector<std::string> lines;
+  LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    LRESULT got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
+                                 reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
+    lines.push_back(ToAnsi(text));
+  }
+  return lines;
+}
+
+int Vigilo::LogSelection() const {
+  return static_cast<int>(::SendMessageW(Control("List1"), LB_GETCURSEL, 0, 0));
+}
+
+void Vigilo::Click(const char* name) const {
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(Control(name), BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 10000, &result);
+}
+
+void Vigilo::Type(const char* name, const std::string& text) const {
+  for (wchar_t ch : ToWide(text)) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(Control(name), WM_CHAR, ch, 1, SMTO_ABORTIFHUNG, 5000, &result);
+  }
+}
+
+bool Vigilo::Exited(DWORD timeoutMs) const {
+  return ::WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void Vigilo::Close() {
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(main_, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+bool ReadStored(const std::string& app, const char* key, std::wstring* value) {
+  HKEY k;
+  std::string path = kRoot + app + "\\s1";
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS)
+    return false;
+  wchar_t buffer[1024] = {};
+  DWORD size = sizeof buffer - sizeof(wchar_t), type = 0;
+  LONG status = ::RegQueryValueExW(k, ToWide(key).c_str(), nullptr, &type,
+                                   reinterpret_cast<BYTE*>(buffer), &size);
+  ::RegCloseKey(k);
+  if (status != ERROR_SUCCESS || type != REG_SZ) return false;
+  *value = buffer;
+  return true;
+}
+
+void DeleteStored(const std::string& app) {
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, (kRoot + app + "\\s1").c_str());
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, (kRoot + app).c_str());
+}
+
+void WriteStored(const std::string& app, const char* key, const std::wstring& value) {
+  HKEY k;
+  std::string path = kRoot + app + "\\s1";
+  ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
+                    nullptr);
+  ::RegSetValueExW(k, ToWide(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(k);
+}
+
+}  // namespace blackbox

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include "driver.h"
+
+namespace {
+
+using blackbox::Server;
+
+const char kDefaultLine[] =
+    "nwserver -servername \"My Server\" -module \"My Module\" -port 5121 -pvp 2 -gametype 0 "
+    "-difficulty 2 -maxclients 20 -minlevel 1 -maxlevel 40 -autosaveinterval 0 "
+    "-playerpassword \"\" -dmpassword \"GM417\" -adminpassword \"Chief417\" -publicserver 1 "
+    "-elc 1 -ilr 0 -oneparty 0 -reloadwhenempty 0 -servervault 0";
+
+std::string ClassOf(HWND w) {
+  char name[64] = {};
+  ::GetClassNameA(w, name, sizeof name);
+  return name;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> found;
+  for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) found.push_back(c);
+  return found;
+}
+
+TEST(Startup, OutsideTheServersFolderShowsTheMessageAndEnds) {
+  const struct {
+    const char* name;
+    Server server;
+  } cases[] = {{"none", Server::None}, {"folder", Server::Folder}, {"hidden", Server::HiddenFile}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string app = std::string("vigilo_nostart_") + c.name;
+    blackbox::DeleteStored(app);
+    blackbox::Vigilo v({std::string("startup-") + c.name, app + ".exe", c.server, {}});
+    ASSERT_TRUE(v.started());
+    HWND box = nullptr;
+    ASSERT_TRUE(blackbox::WaitFor(
+        [&] {
+          for (HWND w : blackbox::TopLevelWindows(v.pid()))
+            if (ClassOf(w) == "#32770" && ::IsWindowVisible(w)) box = w;
+          return box != nullptr;
+        },
+        15000));
+    EXPECT_EQ(blackbox::TextOf(box), "Vigilo");
+    std::vector<std::string> texts, buttons;
+    for (HWND child : Children(box)) {
+      std::string cls = ClassOf(child);
+      LONG style = ::GetWindowLongA(child, GWL_STYLE);
+      if (cls == "Button") buttons.push_back(blackbox::TextOf(child));
+      if (cls == "Static" && (style & SS_TYPEMASK) == SS_ICON && ::IsWindowVisible(child) &&
+          ::SendMessageW(child, STM_GETICON, 0, 0) != 0)
+        ADD_FAILURE() << "the message shows an icon";
+      if (cls == "Static" && !blackbox::TextOf(child).empty()) texts.push_back(blackbox::TextOf(child));
+    }
+    EXPECT_EQ(texts, std::vector<std::string>{"This program must be in the same folder as NWServer"});
+    EXPECT_EQ(buttons, std::vector<std::string>{"OK"});
+    for (HWND w : blackbox::TopLevelWindows(v.pid()))
+      EXPECT_FALSE(::IsWindowVisible(w) && blackbox::TextOf(w) == "Vigilo v1.0 by Valmo");
+
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(v.Exited(10000)) << "the program must end after OK";
+    std::wstring stored;
+    EXPECT_FALSE(blackbox::ReadStored(app, "SName", &stored)) << "nothing may be written";
+  }
+}
+
+TEST(Startup, FirstStartShowsDefaultsAndTheDefaultLine) {
+  const std::string app = "vigilo_first";
+  blackbox::DeleteStored(app);
+  blackbox::Vigilo v({"startup-first", app + ".exe", Server::StandIn, {}});
+  ASSERT_NE(v.WaitForMainWindow(), nullptr);
+  EXPECT_EQ(v.Cmd(), kDefaultLine);
+  const struct {
+    const char* control;
+    const char* text;
+  } shown[] = {{"SName", "My Server"}, {"MName", "My Module"}, {"Port", "5121"},
+               {"PVP", "Full"},        {"GType", "Action"},    {"Diff", "Normal"},
+               {"Players", "20"},      {"MinLvl", "1"},        {"MaxLvl", "40"},
+               {"AutoSave", "0"},      {"PPass", ""},          {"DPass", "GM417"},
+               {"APass", "Chief417"}};
+  for (const auto& s : shown) EXPECT_EQ(blackbox::TextOf(v.Control(s.control)), s.text) << s.control;
+  const struct {
+    const char* control;
+    LRESULT check;
+  } checks[] = {{"Pub", 1}, {"ELC", 1}, {"ILR", 0}, {"Party", 0}, {"Reload", 0}, {"SVault", 0}};
+  for (const auto& c : checks)
+    EXPECT_EQ(::SendMessageW(v.Control(c.control), BM_GETCHECK, 0, 0), c.check) << c.control;
+  EXPECT_TRUE(v.Log().empty());
+  EXPECT_EQ(::GetWindowLongA(v.Control("cmd"), GWL_STYLE) & SS_NOPREFIX, SS_NOPREFIX);
+}
+
+TEST(Startup, ClosingTheWindowEndsTheProgramAndSavesNothing) {
+  const std::string app = "vigilo_close";
+  blackbox::DeleteStored(app);
+  blackbox::Vigilo v({"startup-close", app + ".exe", Server::StandIn, {}});
+  ASSERT_NE(v.WaitForMainWindow(), nullptr);
+  blackbox::SetTextOf(v.Control("SName"), "Edited");
+  v.Close();
+  EXPECT_TRUE(v.Exited(10000));
+  std::wstring stored;
+  EXPECT_FALSE(blackbox::ReadStored(app, "SName", &stored));
+}
+
+}  // namespace

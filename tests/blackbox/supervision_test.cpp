@@ -1,0 +1,146 @@
+// The watchdog end to end, with the real 60 s and 30 s intervals. Each suite is
+// its own ctest test, so the scenarios run side by side.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+
+namespace {
+
+using blackbox::Server;
+using Lines = std::vector<std::string>;
+
+const DWORD kSecond = 1000;
+
+std::string UniqueName(const char* base) {
+  return std::string(base) + " " + std::to_string(::GetCurrentProcessId());
+}
+
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
+
+// The stand-in's window for a server name, and its process.
+HANDLE ServerProcess(const std::string& name) {
+  HWND w = ::FindWindowW(L"NWStandInServer", nullptr);
+  for (; w; w = ::FindWindowExW(nullptr, w, L"NWStandInServer", nullptr)) {
+    if (StartsWith(blackbox::TextOf(w), "NWServer - " + name + " ")) {
+      DWORD pid = 0;
+      ::GetWindowThreadProcessId(w, &pid);
+      return ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    }
+  }
+  return nullptr;
+}
+
+DWORD ExitCodeAfter(HANDLE process, DWORD timeoutMs) {
+  DWORD code = STILL_ACTIVE;
+  if (::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) ::GetExitCodeProcess(process, &code);
+  return code;
+}
+
+std::unique_ptr<blackbox::Vigilo> StartVigilo(const char* folder, const std::string& name,
+                                              const std::string& plan) {
+  auto v = std::make_unique<blackbox::Vigilo>(
+      blackbox::Options{folder, "vigilo.exe", Server::StandIn, {{"NWSTANDIN_PLAN", plan}}});
+  if (!v->WaitForMainWindow()) return nullptr;
+  blackbox::SetTextOf(v->Control("SName"), name);
+  return v;
+}
+
+bool WaitForLines(const blackbox::Vigilo& v, size_t count, DWORD timeoutMs) {
+  return blackbox::WaitFor([&] { return v.Log().size() >= count; }, timeoutMs, 250);
+}
+
+// Start; healthy, healthy; frozen title (crashed); healthy; window gone
+// (shut down); healthy; Kill. Launch 1 freezes its title at 75 s, launch 2
+// exits by itself at 70 s.
+TEST(WorkedSequence, GivesItsNineLogLines) {
+  const std::string name = UniqueName("Worked");
+  auto v = StartVigilo("worked", name, "freeze=75|exit=70|");
+  ASSERT_TRUE(v);
+  v->Click("Start");
+  ASSERT_TRUE(blackbox::WaitFor([&] { return ServerProcess(name) != nullptr; }, 10 * kSecond));
+  EXPECT_TRUE(v->Log().empty());
+
+  ASSERT_TRUE(WaitForLines(*v, 8, 300 * kSecond)) << v->Log().size() << " lines";
+  HANDLE last = ServerProcess(name);
+  ASSERT_NE(last, nullptr);
+  v->Click("Kill");
+  EXPECT_EQ(ExitCodeAfter(last, 10 * kSecond), 1u) << "killed with exit code 1";
+  ::CloseHandle(last);
+
+  Lines log = v->Log();
+  ASSERT_EQ(log.size(), 9u);
+  const std::string title = "NWServer - " + name + " ";
+  EXPECT_TRUE(StartsWith(log[0], title + "#1 up ")) << log[0];
+  EXPECT_TRUE(StartsWith(log[1], title + "#1 up ")) << log[1];
+  EXPECT_NE(log[0], log[1]);
+  EXPECT_EQ(log[2], "Server killed");
+  EXPECT_EQ(log[3], "Server crashed...Restarting");
+  EXPECT_TRUE(StartsWith(log[4], title + "#2 up ")) << log[4];
+  EXPECT_EQ(log[5], "Server killed");
+  EXPECT_EQ(log[6], "Server shut down...Restarting");
+  EXPECT_TRUE(StartsWith(log[7], title + "#3 up ")) << log[7];
+  EXPECT_EQ(log[8], "Server killed");
+  EXPECT_EQ(v->LogSelection(), 8);
+}
+
+TEST(SlowStart, IsTakenAsShutDownAndRelaunched) {
+  const std::string name = UniqueName("Slow");
+  auto v = StartVigilo("slow", name, "show=70|");
+  ASSERT_TRUE(v);
+  v->Click("Start");
+  ASSERT_TRUE(WaitForLines(*v, 2, 75 * kSecond));
+  EXPECT_EQ(v->Log(), (Lines{"Server killed", "Server shut down...Restarting"}));
+  // The relaunch (launch 2) shows its window at once.
+  ASSERT_TRUE(blackbox::WaitFor([&] { return ServerProcess(name) != nullptr; }, 10 * kSecond));
+  v->Click("Kill");
+}
+
+TEST(LaunchFailure, IsLoggedAndTheWatchdogRecoversOnceTheServerIsBack) {
+  const std::string name = UniqueName("Missing");
+  auto v = StartVigilo("missing", name, "exit=3|");
+  ASSERT_TRUE(v);
+  v->Click("Start");
+  // Launch 1 ends by itself; then the server program disappears.
+  const std::string server = v->folder() + "\\nwserver.exe";
+  ASSERT_TRUE(blackbox::WaitFor([&] { return ::DeleteFileA(server.c_str()) != FALSE; },
+                                30 * kSecond, 500));
+
+  ASSERT_TRUE(WaitForLines(*v, 3, 75 * kSecond));
+  Lines log = v->Log();
+  EXPECT_EQ(log[0], "Server killed");
+  EXPECT_TRUE(StartsWith(log[1], "Server could not be started: ")) << log[1];
+  EXPECT_GT(log[1].size(), std::string("Server could not be started: ").size());
+  EXPECT_EQ(log[2], "Server shut down...Restarting");
+  EXPECT_FALSE(v->Exited(0)) << "Vigilo must live on";
+
+  ASSERT_TRUE(::CopyFileA(STANDIN_EXE, server.c_str(), FALSE));
+  ASSERT_TRUE(WaitForLines(*v, 5, 75 * kSecond));
+  ASSERT_TRUE(blackbox::WaitFor([&] { return ServerProcess(name) != nullptr; }, 10 * kSecond));
+  log = v->Log();
+  EXPECT_EQ(log[3], "Server killed");
+  EXPECT_EQ(log[4], "Server shut down...Restarting");
+  EXPECT_EQ(log.size(), 5u);
+  v->Click("Kill");
+}
+
+TEST(KillFirst, KillBeforeAnyStartLogsAndTerminatesNothing) {
+  const std::string name = UniqueName("Bystander");
+  auto v = StartVigilo("killfirst", name, "");
+  ASSERT_TRUE(v);
+  // A server Vigilo did not launch.
+  std::string line = std::string("\"") + STANDIN_EXE + "\" -servername \"" + name + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               v->folder().c_str(), &si, &pi));
+  ::CloseHandle(pi.hThread);
+  v->Click("Kill");
+  EXPECT_EQ(v->Log(), Lines{"Server killed"});
+  EXPECT_EQ(v->LogSelection(), 0);
+  EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 3 * kSecond), static_cast<DWORD>(WAIT_TIMEOUT));
+  ::TerminateProcess(pi.hProcess, 0);
+  ::CloseHandle(pi.hProcess);
+}
+
+}  // namespace

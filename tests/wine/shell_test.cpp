@@ -12,7 +12,8 @@ class InFreshFolder : public ::testing::Test {
   void SetUp() override {
     char base[MAX_PATH];
     ::GetTempPathA(MAX_PATH, base);
-    folder_ = std::string(base) + "vigilo-shell-" + std::to_string(::GetCurrentProcessId()) +
+    folder_ = std::string(base) + "vigilo-shell-" + std::to_string(::GetCurrentProcessId()) + "-" +
+              std::to_string(::GetTickCount()) +
               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     ::CreateDirectoryA(folder_.c_str(), nullptr);
     ::GetCurrentDirectoryA(MAX_PATH, previous_);

@@ -1,0 +1,78 @@
+// Drives the real vigilo.exe from outside, as an operator would: its window is
+// found by process, controls are read with WM_GETTEXT, pressed with BM_CLICK.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace blackbox {
+
+// What stands as "nwserver.exe" in the folder.
+enum class Server { StandIn, None, Folder, HiddenFile };
+
+struct Options {
+  std::string folder;               // made fresh under the scratch folder
+  std::string exeName = "vigilo.exe";
+  Server server = Server::StandIn;
+  std::map<std::string, std::string> env;  // added to the inherited environment
+};
+
+std::string FolderPath(const std::string& folder);
+
+// Polls until done() or the timeout; true when done.
+bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs = 100);
+
+std::string ToAnsi(const std::wstring& text);
+std::wstring ToWide(const std::string& text);
+
+// Text of any window, also of another process's controls.
+std::string TextOf(HWND window);
+void SetTextOf(HWND window, const std::string& text);
+
+class Vigilo {
+ public:
+  explicit Vigilo(const Options& options);
+  ~Vigilo();
+  Vigilo(const Vigilo&) = delete;
+  Vigilo& operator=(const Vigilo&) = delete;
+
+  bool started() const { return process_ != nullptr; }
+  DWORD pid() const { return pid_; }
+  HANDLE process() const { return process_; }
+  const std::string& folder() const { return folder_; }
+
+  // The main window, once shown; null if it does not come within the timeout.
+  HWND WaitForMainWindow(DWORD timeoutMs = 15000);
+  HWND main() const { return main_; }
+  HWND Control(int id) const { return ::GetDlgItem(main_, id); }
+  HWND Control(const char* name) const;
+
+  std::string Cmd() const;
+  std::vector<std::string> Log() const;
+  int LogSelection() const;
+  void Click(const char* name) const;
+  void Type(const char* name, const std::string& text) const;
+
+  bool Exited(DWORD timeoutMs) const;
+  void Close();
+
+ private:
+  std::string folder_;
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  HWND main_ = nullptr;
+};
+
+// Top-level windows of a process, visible or not.
+std::vector<HWND> TopLevelWindows(DWORD pid);
+
+// The value stored under HKCU\Software\VB and VBA Program Settings\<app>\s1.
+bool ReadStored(const std::string& app, const char* key, std::wstring* value);
+void DeleteStored(const std::string& app);
+void WriteStored(const std::string& app, const char* key, const std::wstring& value);
+
+}  // namespace blackbox
