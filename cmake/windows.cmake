@@ -42,6 +42,11 @@ add_dependencies(platform_tests nwserver)
 target_compile_definitions(platform_tests PRIVATE STANDIN_EXE="${WIN_STANDIN_EXE}")
 add_test(NAME platform_tests COMMAND platform_tests)
 
+add_library(font_probe SHARED tests/blackbox/font_probe.cpp)
+set_target_properties(font_probe PROPERTIES PREFIX "")
+target_link_libraries(font_probe PRIVATE ${STATIC_LINK})
+wine_path(WIN_FONT_PROBE_DLL ${CMAKE_BINARY_DIR}/font_probe.dll)
+
 add_executable(blackbox_tests
   tests/blackbox/driver.cpp
   tests/blackbox/startup_test.cpp
@@ -50,11 +55,12 @@ add_executable(blackbox_tests
   tests/blackbox/window_test.cpp)
 target_link_libraries(blackbox_tests PRIVATE vigilo_core GTest::gtest_main advapi32 user32 gdi32
   ${STATIC_LINK})
-add_dependencies(blackbox_tests vigilo nwserver)
+add_dependencies(blackbox_tests vigilo nwserver font_probe)
 target_compile_definitions(blackbox_tests PRIVATE
   VIGILO_EXE="${WIN_VIGILO_EXE}"
   STANDIN_EXE="${WIN_STANDIN_EXE}"
-  SCRATCH_DIR="${WIN_SCRATCH_DIR}")
+  SCRATCH_DIR="${WIN_SCRATCH_DIR}"
+  FONT_PROBE_DLL="${WIN_FONT_PROBE_DLL}")
 
 # Each scenario is its own test so that ctest -j runs them side by side.
 foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure KillFirst)
