@@ -63,7 +63,10 @@ target_compile_definitions(blackbox_tests PRIVATE
   FONT_PROBE_DLL="${WIN_FONT_PROBE_DLL}")
 
 # Each scenario is its own test so that ctest -j runs them side by side.
-foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure KillFirst)
+foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure KillFirst Input Dpi)
   add_test(NAME blackbox_${suite} COMMAND blackbox_tests --gtest_filter=${suite}.*)
   set_tests_properties(blackbox_${suite} PROPERTIES LABELS blackbox)
 endforeach()
+# Real keystrokes go to the foreground window, and the DPI setting is the
+# whole prefix's: these run alone.
+set_tests_properties(blackbox_Input blackbox_Dpi PROPERTIES RUN_SERIAL TRUE)

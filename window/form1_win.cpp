@@ -137,11 +137,12 @@ void Form1::CreateControls() {
         style |= WS_TABSTOP | BS_PUSHBUTTON;
         break;
       case ControlKind::Label:
-        style |= SS_LEFT | SS_NOPREFIX;  // "&" in a password must show as typed
+        // "&" in a password must show as typed. Clipped by the boxes above.
+        style |= SS_LEFT | SS_NOPREFIX | WS_CLIPSIBLINGS;
         break;
       case ControlKind::Frame:
         cls = "BUTTON";
-        style |= BS_GROUPBOX;
+        style |= BS_GROUPBOX | WS_CLIPSIBLINGS;
         break;
       case ControlKind::ListBox:
         cls = "LISTBOX";

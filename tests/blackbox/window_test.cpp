@@ -189,3 +189,163 @@ TEST(Window, CaptionLabelsAndTheLogUseTheirFonts) {
 }
 
 }  // namespace
+
+namespace {
+
+// Real input, through the system's input queue: these tests run alone, since
+// another program's window coming up would take the keyboard.
+void Keys(std::initializer_list<std::pair<WORD, bool>> strokes) {
+  std::vector<INPUT> inputs;
+  for (const auto& s : strokes) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = s.first;
+    in.ki.dwFlags = s.second ? 0 : KEYEVENTF_KEYUP;
+    inputs.push_back(in);
+  }
+  ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND Focused(HWND main) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  ::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// The control of the table that holds the focus (a combo box's edit field
+// counts as the combo box).
+std::string FocusedName(const blackbox::Vigilo& v) {
+  HWND focus = Focused(v.main());
+  if (focus && ::GetParent(focus) != v.main()) focus = ::GetParent(focus);
+  for (const window::ControlSpec& spec : window::kControls)
+    if (v.Control(spec.id) == focus) return spec.name;
+  return "?";
+}
+
+void Foreground(const blackbox::Vigilo& v) {
+  ::SetForegroundWindow(v.main());
+  blackbox::WaitFor([&] { return ::GetForegroundWindow() == v.main(); }, 3000);
+}
+
+void ClickAt(HWND main, int x, int y) {
+  POINT p = {x, y};
+  ::ClientToScreen(main, &p);
+  ::SetCursorPos(p.x, p.y);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ::SendInput(2, in, sizeof(INPUT));
+}
+
+TEST(Input, TabAndShiftTabFollowTheTabOrder) {
+  blackbox::Vigilo v({"input-tab", "vigilo_tab.exe", Server::StandIn, {}});
+  ASSERT_NE(v.WaitForMainWindow(), nullptr);
+  Foreground(v);
+  const std::vector<std::string> order = {
+      "SName", "MName", "Port",  "PVP", "GType", "Diff",   "Players", "MinLvl",
+      "MaxLvl", "AutoSave", "PPass", "DPass", "APass", "Pub", "ELC", "ILR",
+      "Party", "Reload", "SVault", "Start", "Kill", "Save", "SName"};
+  ASSERT_EQ(FocusedName(v), "SName");
+  std::vector<std::string> visited = {FocusedName(v)};
+  for (size_t i = 1; i < order.size(); ++i) {
+    Keys({{VK_TAB, true}, {VK_TAB, false}});
+    blackbox::WaitFor([&] { return FocusedName(v) != visited.back(); }, 2000, 20);
+    visited.push_back(FocusedName(v));
+  }
+  EXPECT_EQ(visited, order);
+
+  std::vector<std::string> back = {FocusedName(v)};
+  for (size_t i = 1; i < order.size(); ++i) {
+    Keys({{VK_SHIFT, true}, {VK_TAB, true}, {VK_TAB, false}, {VK_SHIFT, false}});
+    blackbox::WaitFor([&] { return FocusedName(v) != back.back(); }, 2000, 20);
+    back.push_back(FocusedName(v));
+  }
+  EXPECT_EQ(back, std::vector<std::string>(order.rbegin(), order.rend()));
+
+  // Enter and Escape are no buttons' keys: nothing happens, the window stays.
+  const std::string cmd = v.Cmd();
+  Keys({{VK_RETURN, true}, {VK_RETURN, false}, {VK_ESCAPE, true}, {VK_ESCAPE, false}});
+  ::Sleep(300);
+  EXPECT_FALSE(v.Exited(0));
+  EXPECT_TRUE(v.Log().empty());
+  EXPECT_EQ(v.Cmd(), cmd);
+}
+
+TEST(Input, ClickingLabelsTheFrameOrALogLineChangesNothing) {
+  const std::string app = "vigilo_clicks";
+  blackbox::DeleteStored(app);
+  blackbox::Vigilo v({"input-clicks", app + ".exe", Server::StandIn, {}});
+  ASSERT_NE(v.WaitForMainWindow(), nullptr);
+  Foreground(v);
+  v.Click("Kill");  // one log line to click on
+
+  // The clicks land: the same kind of click on a check box is an edit.
+  window::PixelRect ilr = window::ClientRect(*window::FindControl("ILR"), 96);
+  const std::string before = v.Cmd();
+  ClickAt(v.main(), ilr.left + 6, ilr.top + ilr.height / 2);
+  ASSERT_TRUE(blackbox::WaitFor([&] { return v.Cmd() != before; }, 3000));
+  ClickAt(v.main(), ilr.left + 6, ilr.top + ilr.height / 2);
+  ASSERT_TRUE(blackbox::WaitFor([&] { return v.Cmd() == before; }, 3000));
+
+  const std::string cmd = v.Cmd();
+  const std::vector<std::string> log = v.Log();
+
+  std::vector<const char*> targets = {"Label",  "Label2", "Label3",  "Label4",  "Label5",
+                                      "Label6", "Label7", "Label8",  "Label9",  "Label10",
+                                      "Label11", "Label12", "Label13", "cmd"};
+  for (const char* name : targets) {
+    window::PixelRect r = window::ClientRect(*window::FindControl(name), 96);
+    ClickAt(v.main(), r.left + 3, r.top + r.height / 2);
+  }
+  window::PixelRect frame = window::ClientRect(*window::FindControl("Frame1"), 96);
+  ClickAt(v.main(), frame.left + frame.width - 6, frame.top + frame.height - 4);
+  window::PixelRect list = window::ClientRect(*window::FindControl("List1"), 96);
+  ClickAt(v.main(), list.left + 20, list.top + 8);
+  ::Sleep(500);
+
+  EXPECT_EQ(v.Cmd(), cmd);
+  EXPECT_EQ(v.Log(), log);
+  std::wstring stored;
+  EXPECT_FALSE(blackbox::ReadStored(app, "SName", &stored)) << "nothing stored";
+}
+
+}  // namespace
+
+namespace {
+
+// Sets the display's DPI for programs started from now on.
+void SetLogPixels(DWORD dpi) {
+  const struct {
+    HKEY root;
+    const char* path;
+  } places[] = {{HKEY_CURRENT_USER, "Control Panel\\Desktop"},
+                {HKEY_CURRENT_CONFIG, "Software\\Fonts"}};
+  for (const auto& p : places) {
+    HKEY k;
+    if (::RegCreateKeyExA(p.root, p.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) ==
+        ERROR_SUCCESS) {
+      ::RegSetValueExA(k, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+      ::RegCloseKey(k);
+    }
+  }
+}
+
+TEST(Dpi, LayoutAndFontsScaleAt144) {
+  SetLogPixels(144);
+  {
+    blackbox::Vigilo v({"dpi-144", "vigilo_dpi.exe", Server::StandIn, {}});
+    HWND main = v.WaitForMainWindow();
+    if (main) {
+      ExpectLayout(v, 144);
+      std::map<int, FontSeen> fonts = ProbeFonts(v);
+      EXPECT_EQ(fonts[window::FindControl("Label")->id].height, -20);  // 9.75 pt at 144 DPI
+      EXPECT_EQ(fonts[window::FindControl("List1")->id].height, -20);
+    }
+    EXPECT_NE(main, nullptr);
+  }
+  SetLogPixels(96);
+}
+
+}  // namespace
