@@ -1,7 +1,9 @@
 # The Windows side: the product, the stand-in server and the tests that run
 # under Wine. Everything is linked statically: one self-contained .exe each.
 enable_language(RC)
-set(STATIC_LINK -static -static-libgcc -static-libstdc++)
+if(MINGW)
+  set(STATIC_LINK -static -static-libgcc -static-libstdc++ -s)
+endif()
 
 add_library(vigilo_win STATIC
   platform/shell_win.cpp
@@ -13,20 +15,23 @@ add_library(vigilo_win STATIC
 target_link_libraries(vigilo_win PUBLIC vigilo_core comctl32 advapi32 gdi32 user32)
 
 add_executable(vigilo WIN32 window/main_win.cpp window/vigilo.rc)
-target_link_libraries(vigilo PRIVATE vigilo_win ${STATIC_LINK} -s)
+target_link_libraries(vigilo PRIVATE vigilo_win ${STATIC_LINK})
 set_target_properties(vigilo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 add_executable(nwserver WIN32 standin/nwserver_win.cpp)
-target_link_libraries(nwserver PRIVATE ${STATIC_LINK} -s)
+target_link_libraries(nwserver PRIVATE user32 gdi32 ${STATIC_LINK})
 set_target_properties(nwserver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standin)
 
 # The core's tests again, built by the target compiler.
 target_link_libraries(core_tests PRIVATE ${STATIC_LINK})
 
-# Paths as the Windows programs see them under Wine (drive Z: is the root).
+# Paths as the Windows programs see them: under Wine, drive Z: is the root.
 function(wine_path out path)
   string(REPLACE "/" "\\\\" p "${path}")
-  set(${out} "Z:${p}" PARENT_SCOPE)
+  if(CMAKE_CROSSCOMPILING)
+    set(p "Z:${p}")
+  endif()
+  set(${out} "${p}" PARENT_SCOPE)
 endfunction()
 wine_path(WIN_VIGILO_EXE ${CMAKE_BINARY_DIR}/vigilo.exe)
 wine_path(WIN_STANDIN_EXE ${CMAKE_BINARY_DIR}/standin/nwserver.exe)

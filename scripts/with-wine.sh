@@ -31,7 +31,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w
 fi
-# Keep one server for the whole run rather than one per process.
-wineserver -p 600 || true
+# One server and one set of Wine's own services for the whole run. Started
+# here, with their output to nowhere: started by a test they would hold the
+# test's output open and a runner waiting for it would wait for them.
+wineserver -p 900 </dev/null >/dev/null 2>&1 || true
+wine wineboot </dev/null >/dev/null 2>&1 || true
 
 "$@"
