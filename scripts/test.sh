@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 start=$(date +%s)
 
 ctest --preset native
+scripts/check-exe.sh build/win32/vigilo.exe
 VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh bash -c '
   ctest --preset win64 -LE blackbox &&
   ctest --preset win32 -j 8 --timeout 600'
