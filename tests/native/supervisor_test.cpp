@@ -11,6 +11,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+// A supervisor over fakes, for the cases that need a fresh one each.
+struct Rig {
+  fakes::Host h;
+  fakes::Timer t;
+  fakes::Processes p;
+  fakes::Windows w;
+  supervision::Supervisor s{h, t, p, w};
+};
+
 class SupervisorTest : public ::testing::Test {
  protected:
   fakes::Host host;
@@ -86,22 +95,18 @@ TEST_F(SupervisorTest, TickRows) {
        {"Server killed", "Server shut down...Restarting"}},
   };
   for (const Row& row : rows) {
-    fakes::Host h;
-    fakes::Timer t;
-    fakes::Processes p;
-    fakes::Windows w;
-    supervision::Supervisor s{h, t, p, w};
-    s.Start_Click();
-    w.windows = {{"NWServer - My Server" + row.lastTitle}};
-    s.Timer1_Timer();
-    h.log.lines.clear();
-    t.calls.clear();
-    w.windows.clear();
-    if (!row.nowTitle.empty()) w.windows = {{"NWServer - My Server" + row.nowTitle}};
-    s.Timer1_Timer();
-    EXPECT_EQ(t.calls, row.timerCalls) << row.name;
-    EXPECT_EQ(h.log.lines, row.log) << row.name;
-    EXPECT_TRUE(t.enabled) << row.name;
+    Rig rig;
+    rig.s.Start_Click();
+    rig.w.windows = {{"NWServer - My Server" + row.lastTitle}};
+    rig.s.Timer1_Timer();
+    rig.h.log.lines.clear();
+    rig.t.calls.clear();
+    rig.w.windows.clear();
+    if (!row.nowTitle.empty()) rig.w.windows = {{"NWServer - My Server" + row.nowTitle}};
+    rig.s.Timer1_Timer();
+    EXPECT_EQ(rig.t.calls, row.timerCalls) << row.name;
+    EXPECT_EQ(rig.h.log.lines, row.log) << row.name;
+    EXPECT_TRUE(rig.t.enabled) << row.name;
   }
 }
 
@@ -238,22 +243,18 @@ TEST_F(SupervisorTest, KillProcessStopsWhenAPrivilegeStepFailsAndClosesTheToken)
         "AdjustTokenPrivileges disableAll=0 count=1 luid=20 attributes=2", "CloseHandle token"}},
   };
   for (const auto& c : cases) {
-    fakes::Host h;
-    fakes::Timer t;
-    fakes::Processes p;
-    fakes::Windows w;
-    supervision::Supervisor s{h, t, p, w};
-    s.Start_Click();
-    p.calls.clear();
-    p.tokenOk = c.token;
-    p.lookupOk = c.lookup;
-    p.adjustOk = c.adjust;
-    EXPECT_EQ(s.KillProcess(100, 1), 0) << c.name;
+    Rig rig;
+    rig.s.Start_Click();
+    rig.p.calls.clear();
+    rig.p.tokenOk = c.token;
+    rig.p.lookupOk = c.lookup;
+    rig.p.adjustOk = c.adjust;
+    EXPECT_EQ(rig.s.KillProcess(100, 1), 0) << c.name;
     Lines expected = {"GetVersion", "GetCurrentProcess"};
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
-    EXPECT_EQ(p.calls, expected) << c.name;
-    EXPECT_TRUE(p.terminated.empty()) << c.name;
-    EXPECT_EQ(p.openHandles.size(), 1u) << c.name;  // only the launch handle
+    EXPECT_EQ(rig.p.calls, expected) << c.name;
+    EXPECT_TRUE(rig.p.terminated.empty()) << c.name;
+    EXPECT_EQ(rig.p.openHandles.size(), 1u) << c.name;  // only the launch handle
   }
 }
 
@@ -273,16 +274,12 @@ TEST_F(SupervisorTest, KillProcessNeverTouchesAnIdItDidNotLaunch) {
                {"another id than the launch", true, 4242},
                {"id 0 after a launch", true, 0}};
   for (const auto& c : cases) {
-    fakes::Host h;
-    fakes::Timer t;
-    fakes::Processes p;
-    fakes::Windows w;
-    supervision::Supervisor s{h, t, p, w};
-    if (c.launch) s.Start_Click();
-    EXPECT_EQ(s.KillProcess(c.pid, 1), 0) << c.name;
-    for (const std::string& call : p.calls)
+    Rig rig;
+    if (c.launch) rig.s.Start_Click();
+    EXPECT_EQ(rig.s.KillProcess(c.pid, 1), 0) << c.name;
+    for (const std::string& call : rig.p.calls)
       EXPECT_NE(call.rfind("OpenProcess ", 0), 0u) << c.name << ": " << call;
-    EXPECT_TRUE(p.terminated.empty()) << c.name;
+    EXPECT_TRUE(rig.p.terminated.empty()) << c.name;
   }
 }
 
