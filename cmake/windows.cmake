@@ -58,7 +58,7 @@ add_executable(blackbox_tests
   tests/blackbox/settings_test.cpp
   tests/blackbox/supervision_test.cpp
   tests/blackbox/window_test.cpp)
-target_link_libraries(blackbox_tests PRIVATE vigilo_core GTest::gtest_main advapi32 user32 gdi32
+target_link_libraries(blackbox_tests PRIVATE vigilo_core GTest::gtest_main advapi32 user32 gdi32 version
   ${STATIC_LINK})
 add_dependencies(blackbox_tests vigilo nwserver font_probe)
 target_compile_definitions(blackbox_tests PRIVATE

@@ -91,16 +91,69 @@ TEST(Startup, FirstStartShowsDefaultsAndTheDefaultLine) {
   EXPECT_EQ(::GetWindowLongA(v.Control("cmd"), GWL_STYLE) & SS_NOPREFIX, SS_NOPREFIX);
 }
 
-TEST(Startup, ClosingTheWindowEndsTheProgramAndSavesNothing) {
+TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
   const std::string app = "vigilo_close";
   blackbox::DeleteStored(app);
   blackbox::Vigilo v({"startup-close", app + ".exe", Server::StandIn, {}});
   ASSERT_NE(v.WaitForMainWindow(), nullptr);
-  blackbox::SetTextOf(v.Control("SName"), "Edited");
+  const std::string name = "Left Running " + std::to_string(::GetCurrentProcessId());
+  blackbox::SetTextOf(v.Control("SName"), name);
+  v.Click("Start");
+  HWND server = nullptr;
+  ASSERT_TRUE(blackbox::WaitFor(
+      [&] {
+        server = ::FindWindowW(L"NWStandInServer", nullptr);
+        while (server && blackbox::TextOf(server).rfind("NWServer - " + name + " ", 0) != 0)
+          server = ::FindWindowExW(nullptr, server, L"NWStandInServer", nullptr);
+        return server != nullptr;
+      },
+      10000));
+  DWORD serverPid = 0;
+  ::GetWindowThreadProcessId(server, &serverPid);
+  HANDLE serverProcess = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, serverPid);
+  ASSERT_NE(serverProcess, nullptr);
+
   v.Close();
   EXPECT_TRUE(v.Exited(10000));
   std::wstring stored;
   EXPECT_FALSE(blackbox::ReadStored(app, "SName", &stored));
+  EXPECT_EQ(::WaitForSingleObject(serverProcess, 2000), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the server must outlive the window";
+  ::TerminateProcess(serverProcess, 0);
+  ::CloseHandle(serverProcess);
+}
+
+// The executable presents itself as a Windows program should.
+TEST(Startup, ExecutableCarriesVersionIconAndManifest) {
+  DWORD ignored = 0;
+  DWORD size = ::GetFileVersionInfoSizeA(VIGILO_EXE, &ignored);
+  ASSERT_GT(size, 0u);
+  std::vector<char> info(size);
+  ASSERT_TRUE(::GetFileVersionInfoA(VIGILO_EXE, 0, size, info.data()));
+  const struct {
+    const char* field;
+    const char* value;
+  } fields[] = {{"ProductName", "Vigilo"}, {"ProductVersion", "1.0"}, {"FileVersion", "1.0"}};
+  for (const auto& f : fields) {
+    char* value = nullptr;
+    UINT length = 0;
+    std::string path = std::string("\\StringFileInfo\\040904E4\\") + f.field;
+    ASSERT_TRUE(::VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+        << f.field;
+    EXPECT_STREQ(value, f.value) << f.field;
+  }
+
+  HMODULE exe = ::LoadLibraryExA(VIGILO_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(exe, nullptr);
+  EXPECT_NE(::FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(14)), nullptr) << "icon";
+  HRSRC manifest = ::FindResourceA(exe, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+  ASSERT_NE(manifest, nullptr);
+  const char* text = static_cast<const char*>(::LockResource(::LoadResource(exe, manifest)));
+  std::string xml(text, ::SizeofResource(exe, manifest));
+  for (const char* part : {"Microsoft.Windows.Common-Controls", "6.0.0.0", "dpiAware", "PerMonitorV2",
+                           "supportedOS", "asInvoker"})
+    EXPECT_NE(xml.find(part), std::string::npos) << part;
+  ::FreeLibrary(exe);
 }
 
 }  // namespace
