@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "driver.h"
 
 namespace {
@@ -94,10 +96,14 @@ TEST(Startup, FirstStartShowsDefaultsAndTheDefaultLine) {
 TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
   const std::string app = "vigilo_close";
   blackbox::DeleteStored(app);
-  blackbox::Vigilo v({"startup-close", app + ".exe", Server::StandIn, {}});
+  // The stand-in writes the command line it receives, in its current directory.
+  blackbox::Vigilo v({"startup-close", app + ".exe", Server::StandIn,
+                      {{"NWSTANDIN_CMDLINE_FILE", "received.txt"}}});
   ASSERT_NE(v.WaitForMainWindow(), nullptr);
   const std::string name = "Left Running " + std::to_string(::GetCurrentProcessId());
   blackbox::SetTextOf(v.Control("SName"), name);
+  blackbox::SetTextOf(v.Control("PPass"), "a&b \"q\"");
+  const std::string shown = v.Cmd();
   v.Click("Start");
   HWND server = nullptr;
   ASSERT_TRUE(blackbox::WaitFor(
@@ -108,6 +114,15 @@ TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
         return server != nullptr;
       },
       10000));
+  // The server got exactly the line shown.
+  std::string received;
+  if (FILE* f = std::fopen((v.folder() + "\\received.txt").c_str(), "rb")) {
+    char buffer[4096];
+    received.assign(buffer, std::fread(buffer, 1, sizeof buffer, f));
+    std::fclose(f);
+  }
+  EXPECT_EQ(received, shown + "\n");
+
   DWORD serverPid = 0;
   ::GetWindowThreadProcessId(server, &serverPid);
   HANDLE serverProcess = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, serverPid);
