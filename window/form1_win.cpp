@@ -72,8 +72,14 @@ Form1::~Form1() {
   supervisor_.reset();
   timer1_.reset();
   if (hwnd_) ::DestroyWindow(hwnd_);
-  for (HFONT f : {defaultFont_, captionFont_, logFont_})
-    if (f) ::DeleteObject(f);
+  DeleteFonts();
+}
+
+void Form1::DeleteFonts() {
+  for (HFONT* f : {&defaultFont_, &captionFont_, &logFont_}) {
+    if (*f) ::DeleteObject(*f);
+    *f = nullptr;
+  }
 }
 
 bool Form1::Create(HINSTANCE instance) {
@@ -177,8 +183,7 @@ void Form1::CreateControls() {
 }
 
 void Form1::MakeFonts() {
-  for (HFONT f : {defaultFont_, captionFont_, logFont_})
-    if (f) ::DeleteObject(f);
+  DeleteFonts();
   defaultFont_ = MakeFont(kDefaultFontFace, kDefaultFontPoints * 100, FW_NORMAL, dpi_);
   captionFont_ = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_NORMAL, dpi_);
   logFont_ = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_BOLD, dpi_);

@@ -48,6 +48,7 @@ class Form1 : private settings::SettingsView,
   void CreateControls();
   void ApplyLayout();
   void MakeFonts();
+  void DeleteFonts();
   HWND Control(const char* name) const;
   HWND FieldControl(int field) const { return controls_[field]; }
 

@@ -104,6 +104,20 @@ void SetTextOf(HWND window, const std::string& text) {
                         SMTO_ABORTIFHUNG, 5000, &result);
 }
 
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+HWND StandInWindow(const std::string& serverName) {
+  const std::string prefix = "NWServer - " + serverName + " ";
+  for (HWND w = ::FindWindowW(L"NWStandInServer", nullptr); w;
+       w = ::FindWindowExW(nullptr, w, L"NWStandInServer", nullptr))
+    if (TextOf(w).rfind(prefix, 0) == 0) return w;
+  return nullptr;
+}
+
 namespace {
 
 struct WindowSearch {

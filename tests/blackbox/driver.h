@@ -67,6 +67,11 @@ class Vigilo {
   HWND main_ = nullptr;
 };
 
+std::string ClassOf(HWND window);
+
+// The stand-in server's window for a server name, or null.
+HWND StandInWindow(const std::string& serverName);
+
 // Top-level windows of a process, visible or not.
 std::vector<HWND> TopLevelWindows(DWORD pid);
 

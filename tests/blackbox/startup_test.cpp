@@ -14,12 +14,6 @@ const char kDefaultLine[] =
     "-playerpassword \"\" -dmpassword \"GM417\" -adminpassword \"Chief417\" -publicserver 1 "
     "-elc 1 -ilr 0 -oneparty 0 -reloadwhenempty 0 -servervault 0";
 
-std::string ClassOf(HWND w) {
-  char name[64] = {};
-  ::GetClassNameA(w, name, sizeof name);
-  return name;
-}
-
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> found;
   for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) found.push_back(c);
@@ -41,14 +35,14 @@ TEST(Startup, OutsideTheServersFolderShowsTheMessageAndEnds) {
     ASSERT_TRUE(blackbox::WaitFor(
         [&] {
           for (HWND w : blackbox::TopLevelWindows(v.pid()))
-            if (ClassOf(w) == "#32770" && ::IsWindowVisible(w)) box = w;
+            if (blackbox::ClassOf(w) == "#32770" && ::IsWindowVisible(w)) box = w;
           return box != nullptr;
         },
         15000));
     EXPECT_EQ(blackbox::TextOf(box), "Vigilo");
     std::vector<std::string> texts, buttons;
     for (HWND child : Children(box)) {
-      std::string cls = ClassOf(child);
+      std::string cls = blackbox::ClassOf(child);
       LONG style = ::GetWindowLongA(child, GWL_STYLE);
       if (cls == "Button") buttons.push_back(blackbox::TextOf(child));
       if (cls == "Static" && (style & SS_TYPEMASK) == SS_ICON && ::IsWindowVisible(child) &&
@@ -107,12 +101,7 @@ TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
   v.Click("Start");
   HWND server = nullptr;
   ASSERT_TRUE(blackbox::WaitFor(
-      [&] {
-        server = ::FindWindowW(L"NWStandInServer", nullptr);
-        while (server && blackbox::TextOf(server).rfind("NWServer - " + name + " ", 0) != 0)
-          server = ::FindWindowExW(nullptr, server, L"NWStandInServer", nullptr);
-        return server != nullptr;
-      },
+      [&] { return (server = blackbox::StandInWindow(name)) != nullptr; },
       10000));
   // The server got exactly the line shown.
   std::string received;

@@ -17,17 +17,13 @@ std::string UniqueName(const char* base) {
 
 bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 
-// The stand-in's window for a server name, and its process.
+// The stand-in's process for a server name.
 HANDLE ServerProcess(const std::string& name) {
-  HWND w = ::FindWindowW(L"NWStandInServer", nullptr);
-  for (; w; w = ::FindWindowExW(nullptr, w, L"NWStandInServer", nullptr)) {
-    if (StartsWith(blackbox::TextOf(w), "NWServer - " + name + " ")) {
-      DWORD pid = 0;
-      ::GetWindowThreadProcessId(w, &pid);
-      return ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
-    }
-  }
-  return nullptr;
+  HWND w = blackbox::StandInWindow(name);
+  if (!w) return nullptr;
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(w, &pid);
+  return ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
 }
 
 DWORD ExitCodeAfter(HANDLE process, DWORD timeoutMs) {
@@ -57,7 +53,7 @@ TEST(WorkedSequence, GivesItsNineLogLines) {
   auto v = StartVigilo("worked", name, "freeze=75|exit=70|");
   ASSERT_TRUE(v);
   v->Click("Start");
-  ASSERT_TRUE(blackbox::WaitFor([&] { return ServerProcess(name) != nullptr; }, 10 * kSecond));
+  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
   EXPECT_TRUE(v->Log().empty());
 
   ASSERT_TRUE(WaitForLines(*v, 8, 300 * kSecond)) << v->Log().size() << " lines";
@@ -91,7 +87,7 @@ TEST(SlowStart, IsTakenAsShutDownAndRelaunched) {
   ASSERT_TRUE(WaitForLines(*v, 2, 75 * kSecond));
   EXPECT_EQ(v->Log(), (Lines{"Server killed", "Server shut down...Restarting"}));
   // The relaunch (launch 2) shows its window at once.
-  ASSERT_TRUE(blackbox::WaitFor([&] { return ServerProcess(name) != nullptr; }, 10 * kSecond));
+  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
   v->Click("Kill");
 }
 
@@ -115,7 +111,7 @@ TEST(LaunchFailure, IsLoggedAndTheWatchdogRecoversOnceTheServerIsBack) {
 
   ASSERT_TRUE(::CopyFileA(STANDIN_EXE, server.c_str(), FALSE));
   ASSERT_TRUE(WaitForLines(*v, 5, 75 * kSecond));
-  ASSERT_TRUE(blackbox::WaitFor([&] { return ServerProcess(name) != nullptr; }, 10 * kSecond));
+  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
   log = v->Log();
   EXPECT_EQ(log[3], "Server killed");
   EXPECT_EQ(log[4], "Server shut down...Restarting");

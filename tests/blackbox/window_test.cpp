@@ -14,12 +14,6 @@ namespace {
 using blackbox::Server;
 using window::ControlKind;
 
-std::string ClassOf(HWND w) {
-  char name[64] = {};
-  ::GetClassNameA(w, name, sizeof name);
-  return name;
-}
-
 const char* ExpectedClass(ControlKind kind) {
   switch (kind) {
     case ControlKind::TextBox: return "Edit";
@@ -49,7 +43,7 @@ void ExpectLayout(const blackbox::Vigilo& v, int dpi) {
     SCOPED_TRACE(std::string(spec.name) + " at " + std::to_string(dpi) + " DPI");
     HWND c = v.Control(spec.id);
     ASSERT_NE(c, nullptr);
-    EXPECT_EQ(ClassOf(c), ExpectedClass(spec.kind));
+    EXPECT_EQ(blackbox::ClassOf(c), ExpectedClass(spec.kind));
     window::PixelRect want = window::ClientRect(spec, dpi);
     RECT got = ClientRectOf(c, v.main());
     EXPECT_EQ(got.left, want.left);
