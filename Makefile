@@ -12,6 +12,7 @@ setup:
 build: setup
 	@cmake --preset native >/dev/null && cmake --build --preset native -j $(JOBS)
 	@cmake --preset win32 >/dev/null && cmake --build --preset win32 -j $(JOBS)
+	@cmake --preset win32-tests >/dev/null && cmake --build --preset win32-tests -j $(JOBS)
 	@cmake --preset win64 >/dev/null && cmake --build --preset win64 -j $(JOBS)
 
 test: build

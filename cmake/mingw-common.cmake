@@ -1,15 +1,21 @@
 # Shared by the MinGW-w64 toolchain files; MINGW_TRIPLE names the target.
 set(CMAKE_SYSTEM_NAME Windows)
 
-# The posix thread model: GoogleTest needs std::mutex, which the win32 model lacks.
-foreach(tool gcc-posix g++-posix windres)
+# MINGW_THREADS picks the compiler's thread model. The product uses "win32":
+# it needs no winpthreads, whose imports (vectored exception handlers,
+# GetTickCount64) Windows 98 lacks. GoogleTest needs std::mutex, which only
+# the "posix" model has, so the tests are built with that in a tree of their own.
+if(NOT MINGW_THREADS)
+  set(MINGW_THREADS posix)
+endif()
+foreach(tool gcc-${MINGW_THREADS} g++-${MINGW_THREADS} windres)
   find_program(MINGW_${tool} ${MINGW_TRIPLE}-${tool})
   if(NOT MINGW_${tool})
     message(FATAL_ERROR "${MINGW_TRIPLE}-${tool} not found: install mingw-w64 (make setup).")
   endif()
 endforeach()
-set(CMAKE_C_COMPILER ${MINGW_gcc-posix})
-set(CMAKE_CXX_COMPILER ${MINGW_g++-posix})
+set(CMAKE_C_COMPILER ${MINGW_gcc-${MINGW_THREADS}})
+set(CMAKE_CXX_COMPILER ${MINGW_g++-${MINGW_THREADS}})
 set(CMAKE_RC_COMPILER ${MINGW_windres})
 
 find_program(WINE_PROGRAM wine)

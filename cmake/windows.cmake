@@ -14,13 +14,31 @@ add_library(vigilo_win STATIC
   window/form1_win.cpp)
 target_link_libraries(vigilo_win PUBLIC vigilo_core comctl32 advapi32 gdi32 user32)
 
-add_executable(vigilo WIN32 window/main_win.cpp window/vigilo.rc)
-target_link_libraries(vigilo PRIVATE vigilo_win ${STATIC_LINK})
-set_target_properties(vigilo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+if(VIGILO_BUILD_PRODUCT)
+  set(PRODUCT_LINK ${STATIC_LINK})
+  if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    # Windows 95, 98 and ME load only programs that ask for 4.0 or less.
+    list(APPEND PRODUCT_LINK -Wl,--major-os-version,4,--minor-os-version,0
+         -Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
+  endif()
+  add_executable(vigilo WIN32 window/main_win.cpp window/vigilo.rc)
+  if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    target_sources(vigilo PRIVATE platform/ansi_imports_win.cpp)
+  endif()
+  target_link_libraries(vigilo PRIVATE vigilo_win ${PRODUCT_LINK})
+  set_target_properties(vigilo PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
-add_executable(nwserver WIN32 standin/nwserver_win.cpp)
-target_link_libraries(nwserver PRIVATE user32 gdi32 ${STATIC_LINK})
-set_target_properties(nwserver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standin)
+  add_executable(nwserver WIN32 standin/nwserver_win.cpp)
+  target_link_libraries(nwserver PRIVATE user32 gdi32 ${PRODUCT_LINK})
+  set_target_properties(nwserver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standin)
+endif()
+
+if(NOT VIGILO_BUILD_TESTS)
+  return()
+endif()
+
+# The tests run the exes of the product's tree (this one unless told).
+set(VIGILO_PRODUCT_DIR ${CMAKE_BINARY_DIR} CACHE PATH "Folder of vigilo.exe and standin/")
 
 # The core's tests again, built by the target compiler.
 target_link_libraries(core_tests PRIVATE ${STATIC_LINK})
@@ -33,8 +51,8 @@ function(wine_path out path)
   endif()
   set(${out} "${p}" PARENT_SCOPE)
 endfunction()
-wine_path(WIN_VIGILO_EXE ${CMAKE_BINARY_DIR}/vigilo.exe)
-wine_path(WIN_STANDIN_EXE ${CMAKE_BINARY_DIR}/standin/nwserver.exe)
+wine_path(WIN_VIGILO_EXE ${VIGILO_PRODUCT_DIR}/vigilo.exe)
+wine_path(WIN_STANDIN_EXE ${VIGILO_PRODUCT_DIR}/standin/nwserver.exe)
 wine_path(WIN_SCRATCH_DIR ${CMAKE_BINARY_DIR}/scratch)
 
 add_executable(platform_tests
@@ -43,14 +61,13 @@ add_executable(platform_tests
   tests/wine/process_test.cpp
   tests/wine/window_list_test.cpp)
 target_link_libraries(platform_tests PRIVATE vigilo_win GTest::gtest_main ${STATIC_LINK})
-add_dependencies(platform_tests nwserver)
 target_compile_definitions(platform_tests PRIVATE STANDIN_EXE="${WIN_STANDIN_EXE}")
 add_test(NAME platform_tests COMMAND platform_tests)
 
-add_library(font_probe SHARED tests/blackbox/font_probe.cpp)
-set_target_properties(font_probe PROPERTIES PREFIX "")
-target_link_libraries(font_probe PRIVATE ${STATIC_LINK})
-wine_path(WIN_FONT_PROBE_DLL ${CMAKE_BINARY_DIR}/font_probe.dll)
+add_library(probe SHARED tests/blackbox/probe_dll.cpp)
+set_target_properties(probe PROPERTIES PREFIX "")
+target_link_libraries(probe PRIVATE ${STATIC_LINK})
+wine_path(WIN_PROBE_DLL ${CMAKE_BINARY_DIR}/probe.dll)
 
 add_executable(blackbox_tests
   tests/blackbox/driver.cpp
@@ -60,12 +77,16 @@ add_executable(blackbox_tests
   tests/blackbox/window_test.cpp)
 target_link_libraries(blackbox_tests PRIVATE vigilo_core GTest::gtest_main advapi32 user32 gdi32 version
   ${STATIC_LINK})
-add_dependencies(blackbox_tests vigilo nwserver font_probe)
+add_dependencies(blackbox_tests probe)
+if(TARGET vigilo)
+  add_dependencies(platform_tests nwserver)
+  add_dependencies(blackbox_tests vigilo nwserver)
+endif()
 target_compile_definitions(blackbox_tests PRIVATE
   VIGILO_EXE="${WIN_VIGILO_EXE}"
   STANDIN_EXE="${WIN_STANDIN_EXE}"
   SCRATCH_DIR="${WIN_SCRATCH_DIR}"
-  FONT_PROBE_DLL="${WIN_FONT_PROBE_DLL}")
+  PROBE_DLL="${WIN_PROBE_DLL}")
 
 # Each scenario is its own test so that ctest -j runs them side by side.
 foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure KillFirst Input Dpi)
@@ -75,3 +96,11 @@ endforeach()
 # Real keystrokes go to the foreground window, and the DPI setting is the
 # whole prefix's: these run alone.
 set_tests_properties(blackbox_Input blackbox_Dpi PROPERTIES RUN_SERIAL TRUE)
+
+# The Windows 9x code path: these run again in a prefix where Wine reports
+# Windows 98 (scripts/test.sh), and check that it does.
+foreach(suite Startup KillFirst WorkedSequence)
+  add_test(NAME win98_${suite} COMMAND blackbox_tests --gtest_filter=${suite}.*)
+  set_tests_properties(win98_${suite} PROPERTIES LABELS "blackbox;win98"
+                       ENVIRONMENT VIGILO_EXPECT_WIN98=1)
+endforeach()

@@ -18,18 +18,22 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ] || [ "${VIGILO_OWN_DISPLAY:-}" = 1 ]; then
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-  done
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free display itself, so runs side by side never share one.
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
   xvfb_pid=$!
-  export DISPLAY="$display"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n 1 "$display_file")"
+  rm -f "$display_file"
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1
   wineserver -w
+fi
+# VIGILO_WINE_VERSION=win98 makes Wine report that Windows version to every program.
+if [ -n "${VIGILO_WINE_VERSION:-}" ]; then
+  wine reg add 'HKCU\Software\Wine' /v Version /d "$VIGILO_WINE_VERSION" /f >/dev/null 2>&1
 fi
 # One server and one set of Wine's own services for the whole run. Started
 # here, with their output to nowhere: started by a test they would hold the

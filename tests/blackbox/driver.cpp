@@ -1,5 +1,11 @@
 #include "driver.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
 #include "window/layout.h"
 
 namespace blackbox {
@@ -52,11 +58,24 @@ std::vector<char> EnvironmentWith(const std::map<std::string, std::string>& extr
   return out;
 }
 
+// Runs meant for the Windows 9x code path stop unless Wine reports Windows 98.
+class Win98Check : public testing::Environment {
+ public:
+  void SetUp() override {
+    if (std::getenv("VIGILO_EXPECT_WIN98")) {
+      ASSERT_EQ(::GetVersion(), 0xC0000A04u) << "this prefix does not report Windows 98";
+    }
+  }
+};
+testing::Environment* const win98Check = testing::AddGlobalTestEnvironment(new Win98Check);
+
 }  // namespace
 
 std::string FolderPath(const std::string& folder) {
-  ::CreateDirectoryA(SCRATCH_DIR, nullptr);
-  return std::string(SCRATCH_DIR) + "\\" + folder;
+  // The Windows 98 runs go on beside the others, in folders of their own.
+  const std::string scratch = std::string(SCRATCH_DIR) + (std::getenv("VIGILO_EXPECT_WIN98") ? "98" : "");
+  ::CreateDirectoryA(scratch.c_str(), nullptr);
+  return scratch + "\\" + folder;
 }
 
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs) {
@@ -238,6 +257,36 @@ bool Vigilo::Exited(DWORD timeoutMs) const {
 void Vigilo::Close() {
   DWORD_PTR result = 0;
   ::SendMessageTimeoutW(main_, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+Probe::Probe(const Vigilo& vigilo) : vigilo_(vigilo), dll_(::LoadLibraryA(PROBE_DLL)) {
+  // The 32-bit export carries its stdcall decoration.
+  FARPROC proc = dll_ ? ::GetProcAddress(dll_, "ProbeHook@12") : nullptr;
+  if (dll_ && !proc) proc = ::GetProcAddress(dll_, "ProbeHook");
+  DWORD thread = ::GetWindowThreadProcessId(vigilo.main(), nullptr);
+  if (proc)
+    hook_ = ::SetWindowsHookExA(WH_GETMESSAGE,
+                                reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(proc)), dll_,
+                                thread);
+}
+
+Probe::~Probe() {
+  if (hook_) ::UnhookWindowsHookEx(hook_);
+  if (dll_) ::FreeLibrary(dll_);
+}
+
+std::vector<std::string> Probe::Ask(const char* message, const char* file) const {
+  const std::string path = vigilo_.folder() + "\\" + file;
+  ::DeleteFileA(path.c_str());
+  ::PostMessageA(vigilo_.main(), ::RegisterWindowMessageA(message), 0, 0);
+  WaitFor([&] { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+  std::vector<std::string> lines;
+  if (FILE* in = std::fopen(path.c_str(), "r")) {
+    char line[512];
+    while (std::fgets(line, sizeof line, in)) lines.push_back(std::string(line, std::strcspn(line, "\n")));
+    std::fclose(in);
+  }
+  return lines;
 }
 
 bool ReadStored(const std::string& app, const char* key, std::wstring* value) {

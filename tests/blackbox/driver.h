@@ -67,6 +67,22 @@ class Vigilo {
   HWND main_ = nullptr;
 };
 
+// The probe DLL, hooked into Vigilo's thread for as long as this lives.
+class Probe {
+ public:
+  explicit Probe(const Vigilo& vigilo);
+  ~Probe();
+  Probe(const Probe&) = delete;
+  Probe& operator=(const Probe&) = delete;
+  // Posts the registered message; the lines of the file the probe writes.
+  std::vector<std::string> Ask(const char* message, const char* file) const;
+
+ private:
+  const Vigilo& vigilo_;
+  HMODULE dll_ = nullptr;
+  HHOOK hook_ = nullptr;
+};
+
 std::string ClassOf(HWND window);
 
 // The stand-in server's window for a server name, or null.

@@ -41,6 +41,13 @@ std::unique_ptr<blackbox::Vigilo> StartVigilo(const char* folder, const std::str
   return v;
 }
 
+// Calls of the privilege functions that Vigilo made, as the probe counted them.
+Lines PrivilegeCalls(long token, long lookup, long adjust) {
+  return {"OpenProcessToken|" + std::to_string(token),
+          "LookupPrivilegeValueA|" + std::to_string(lookup),
+          "AdjustTokenPrivileges|" + std::to_string(adjust)};
+}
+
 bool WaitForLines(const blackbox::Vigilo& v, size_t count, DWORD timeoutMs) {
   return blackbox::WaitFor([&] { return v.Log().size() >= count; }, timeoutMs, 250);
 }
@@ -52,6 +59,8 @@ TEST(WorkedSequence, GivesItsNineLogLines) {
   const std::string name = UniqueName("Worked");
   auto v = StartVigilo("worked", name, "freeze=75|exit=70|");
   ASSERT_TRUE(v);
+  blackbox::Probe probe(*v);
+  ASSERT_EQ(probe.Ask("VigiloCallProbe", "callprobe.txt"), PrivilegeCalls(0, 0, 0));
   v->Click("Start");
   ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
   EXPECT_TRUE(v->Log().empty());
@@ -62,6 +71,11 @@ TEST(WorkedSequence, GivesItsNineLogLines) {
   v->Click("Kill");
   EXPECT_EQ(ExitCodeAfter(last, 10 * kSecond), 1u) << "killed with exit code 1";
   ::CloseHandle(last);
+  // Three kills. The NT family enables the debug privilege for each and
+  // disables it again; Windows 9x has no tokens and makes none of these calls.
+  const bool nt = (::GetVersion() & 0x80000000u) == 0;
+  EXPECT_EQ(probe.Ask("VigiloCallProbe", "callprobe.txt"),
+            nt ? PrivilegeCalls(3, 3, 6) : PrivilegeCalls(0, 0, 0));
 
   Lines log = v->Log();
   ASSERT_EQ(log.size(), 9u);

@@ -126,35 +126,16 @@ struct FontSeen {
 // Fonts as Vigilo's own process sees them, through the probe hook.
 std::map<int, FontSeen> ProbeFonts(const blackbox::Vigilo& v) {
   std::map<int, FontSeen> fonts;
-  HMODULE dll = ::LoadLibraryA(FONT_PROBE_DLL);
-  if (!dll) return fonts;
-  auto proc = reinterpret_cast<HOOKPROC>(
-      reinterpret_cast<void*>(::GetProcAddress(dll, "FontProbeHook@12")));
-  if (!proc)
-    proc = reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(::GetProcAddress(dll, "FontProbeHook")));
-  DWORD thread = ::GetWindowThreadProcessId(v.main(), nullptr);
-  HHOOK hook = ::SetWindowsHookExA(WH_GETMESSAGE, proc, dll, thread);
-  const std::string file = v.folder() + "\\fontprobe.txt";
-  ::DeleteFileA(file.c_str());
-  ::PostMessageA(v.main(), ::RegisterWindowMessageA("VigiloFontProbe"), 0, 0);
-  blackbox::WaitFor([&] { return ::GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                    10000);
-  if (FILE* in = std::fopen(file.c_str(), "r")) {
-    char line[256];
-    while (std::fgets(line, sizeof line, in)) {
-      int id = 0;
-      FontSeen f;
-      char face[64] = {};
-      if (std::sscanf(line, "%d|%63[^|]|%ld|%ld|%d|%d|%d|%d", &id, face, &f.height, &f.weight,
-                      &f.charset, &f.italic, &f.underline, &f.strikeout) == 8) {
-        f.face = face;
-        fonts[id] = f;
-      }
+  for (const std::string& line : blackbox::Probe(v).Ask("VigiloFontProbe", "fontprobe.txt")) {
+    int id = 0;
+    FontSeen f;
+    char face[64] = {};
+    if (std::sscanf(line.c_str(), "%d|%63[^|]|%ld|%ld|%d|%d|%d|%d", &id, face, &f.height,
+                    &f.weight, &f.charset, &f.italic, &f.underline, &f.strikeout) == 8) {
+      f.face = face;
+      fonts[id] = f;
     }
-    std::fclose(in);
   }
-  if (hook) ::UnhookWindowsHookEx(hook);
-  ::FreeLibrary(dll);
   return fonts;
 }
 

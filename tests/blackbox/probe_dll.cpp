@@ -1,0 +1,119 @@
+// A hook DLL that the black-box tests load into Vigilo's process, to read
+// there what cannot be read from outside. On a registered message it writes a
+// file to the current directory:
+// "VigiloFontProbe": fontprobe.txt, one line per control of the window,
+//   id|face|height|weight|charset|italic|underline|strikeout
+//   (font handles cannot be read from another process);
+// "VigiloCallProbe": callprobe.txt, one line per privilege call, name|count,
+//   the calls Vigilo made through its import table since the DLL was loaded.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+struct CountedCall {
+  const char* name;
+  void* hook;
+  void* original;
+  long count;
+};
+
+BOOL WINAPI CountedOpenProcessToken(HANDLE, DWORD, PHANDLE);
+BOOL WINAPI CountedLookupPrivilegeValueA(LPCSTR, LPCSTR, PLUID);
+BOOL WINAPI CountedAdjustTokenPrivileges(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD,
+                                         PTOKEN_PRIVILEGES, PDWORD);
+
+CountedCall calls[] = {
+    {"OpenProcessToken", reinterpret_cast<void*>(CountedOpenProcessToken), nullptr, 0},
+    {"LookupPrivilegeValueA", reinterpret_cast<void*>(CountedLookupPrivilegeValueA), nullptr, 0},
+    {"AdjustTokenPrivileges", reinterpret_cast<void*>(CountedAdjustTokenPrivileges), nullptr, 0},
+};
+
+template <typename Fn>
+Fn Original(int i) {
+  ++calls[i].count;
+  return reinterpret_cast<Fn>(calls[i].original);
+}
+
+BOOL WINAPI CountedOpenProcessToken(HANDLE p, DWORD access, PHANDLE token) {
+  return Original<decltype(&::OpenProcessToken)>(0)(p, access, token);
+}
+BOOL WINAPI CountedLookupPrivilegeValueA(LPCSTR system, LPCSTR name, PLUID luid) {
+  return Original<decltype(&::LookupPrivilegeValueA)>(1)(system, name, luid);
+}
+BOOL WINAPI CountedAdjustTokenPrivileges(HANDLE token, BOOL all, PTOKEN_PRIVILEGES set, DWORD n,
+                                         PTOKEN_PRIVILEGES old, PDWORD size) {
+  return Original<decltype(&::AdjustTokenPrivileges)>(2)(token, all, set, n, old, size);
+}
+
+// Points the main module's advapi32 import slots at the counting versions.
+void CountPrivilegeCalls() {
+  auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+      base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+       dir.VirtualAddress && dll->Name; ++dll) {
+    if (::lstrcmpiA(reinterpret_cast<char*>(base + dll->Name), "advapi32.dll") != 0) continue;
+    auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+    auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+    for (; name->u1.AddressOfData; ++name, ++slot) {
+      if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
+      const char* imported =
+          reinterpret_cast<char*>(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name);
+      for (CountedCall& call : calls) {
+        if (std::strcmp(imported, call.name) != 0) continue;
+        DWORD was = 0;
+        ::VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &was);
+        call.original = reinterpret_cast<void*>(slot->u1.Function);
+        slot->u1.Function = reinterpret_cast<ULONG_PTR>(call.hook);
+        ::VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, was, &was);
+      }
+    }
+  }
+}
+
+void WriteFonts(FILE* out, HWND main) {
+  for (HWND c = ::GetWindow(main, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(c, WM_GETFONT, 0, 0));
+    LOGFONTA lf = {};
+    if (!font || !::GetObjectA(font, sizeof lf, &lf)) std::strcpy(lf.lfFaceName, "?");
+    std::fprintf(out, "%d|%s|%ld|%ld|%d|%d|%d|%d\n", ::GetDlgCtrlID(c), lf.lfFaceName, lf.lfHeight,
+                 lf.lfWeight, lf.lfCharSet, lf.lfItalic, lf.lfUnderline, lf.lfStrikeOut);
+  }
+}
+
+void WriteCalls(FILE* out, HWND) {
+  for (const CountedCall& call : calls) std::fprintf(out, "%s|%ld\n", call.name, call.count);
+}
+
+// Written under another name first, so a reader never sees half a file.
+void Answer(const char* file, void (*write)(FILE*, HWND), HWND main) {
+  char temporary[MAX_PATH];
+  std::snprintf(temporary, sizeof temporary, "%s.tmp", file);
+  if (FILE* out = std::fopen(temporary, "w")) {
+    write(out, main);
+    std::fclose(out);
+    ::MoveFileA(temporary, file);
+  }
+}
+
+}  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) CountPrivilegeCalls();
+  return TRUE;
+}
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wp, LPARAM lp) {
+  static const UINT fontProbe = ::RegisterWindowMessageA("VigiloFontProbe");
+  static const UINT callProbe = ::RegisterWindowMessageA("VigiloCallProbe");
+  const MSG* msg = reinterpret_cast<const MSG*>(lp);
+  if (code == HC_ACTION && wp == PM_REMOVE && msg->message == fontProbe)
+    Answer("fontprobe.txt", WriteFonts, msg->hwnd);
+  if (code == HC_ACTION && wp == PM_REMOVE && msg->message == callProbe)
+    Answer("callprobe.txt", WriteCalls, nullptr);
+  return ::CallNextHookEx(nullptr, code, wp, lp);
+}
