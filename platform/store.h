@@ -8,9 +8,12 @@ namespace platform {
 class SettingsStore {
  public:
   virtual ~SettingsStore() = default;
-  // The stored text, or fallback when the key, section or application is missing.
+  // The stored text, or fallback when the key, section or application is
+  // missing. A value stored as something other than text also reads as
+  // fallback, and *foreign then describes it ("REG_DWORD 5"); else it is empty.
   virtual std::string Read(const std::string& app, const std::string& section,
-                           const std::string& key, const std::string& fallback) = 0;
+                           const std::string& key, const std::string& fallback,
+                           std::string* foreign) = 0;
   // Creates application and section as needed. On failure returns false and
   // puts the system's reason into *error.
   virtual bool Write(const std::string& app, const std::string& section,

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <string>
+
 #include "platform/handles_win.h"
 #include "platform/shell.h"
 #include "platform/store.h"
@@ -14,17 +16,36 @@ std::string KeyPath(const std::string& app, const std::string& section) {
   return std::string(kRegistryRoot) + "\\" + app + "\\" + section;
 }
 
+// A value that is not REG_SZ, as the operator would recognise it in regedit.
+std::string Describe(DWORD type, const std::string& data) {
+  switch (type) {
+    case REG_DWORD: {
+      DWORD number = 0;
+      data.copy(reinterpret_cast<char*>(&number), sizeof number);
+      return "REG_DWORD " + std::to_string(number);
+    }
+    case REG_EXPAND_SZ:
+    case REG_MULTI_SZ:
+      return std::string(type == REG_EXPAND_SZ ? "REG_EXPAND_SZ " : "REG_MULTI_SZ ") +
+             data.substr(0, data.find('\0'));
+    case REG_BINARY:
+      return "REG_BINARY, " + std::to_string(data.size()) + " bytes";
+    default:
+      return "registry type " + std::to_string(type) + ", " + std::to_string(data.size()) + " bytes";
+  }
+}
+
 class RegistryStore : public SettingsStore {
  public:
   std::string Read(const std::string& app, const std::string& section, const std::string& key,
-                   const std::string& fallback) override {
+                   const std::string& fallback, std::string* foreign) override {
+    foreign->clear();
     UniqueKey k;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE,
                         k.out()) != ERROR_SUCCESS)
       return fallback;
     DWORD type = 0, size = 0;
-    if (::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
+    if (::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
       return fallback;
     std::string value(size, '\0');
     if (size != 0 &&
@@ -32,6 +53,10 @@ class RegistryStore : public SettingsStore {
                            reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
       return fallback;
     value.resize(size);
+    if (type != REG_SZ) {
+      *foreign = Describe(type, value);
+      return fallback;
+    }
     // The stored terminator, if any, is not part of the text.
     size_t nul = value.find('\0');
     if (nul != std::string::npos) value.resize(nul);

@@ -91,7 +91,10 @@ void LoadSettings(platform::SettingsStore& store, const std::string& appName,
                   SettingsView& view, const LogFn& log) {
   for (int field = 0; field < kFieldCount; ++field) {
     const FieldInfo& info = Info(field);
-    std::string stored = store.Read(appName, kSection, info.name, info.defaultText);
+    std::string foreign;
+    std::string stored = store.Read(appName, kSection, info.name, info.defaultText, &foreign);
+    // Not a text: the field takes its default, and the operator is told why.
+    if (!foreign.empty()) log(InvalidSettingMessage(info.name, foreign));
     if (info.kind == Kind::Text) {
       view.SetText(field, stored);
       continue;

@@ -26,8 +26,12 @@ class Store : public platform::SettingsStore {
                           const std::string& key) {
     return app + "\\" + section + "\\" + key;
   }
+  std::map<std::string, std::string> foreignValues;  // key -> description
   std::string Read(const std::string& app, const std::string& section, const std::string& key,
-                   const std::string& fallback) override {
+                   const std::string& fallback, std::string* foreign) override {
+    auto odd = foreignValues.find(key);
+    *foreign = odd == foreignValues.end() ? "" : odd->second;
+    if (!foreign->empty()) return fallback;
     auto it = values.find(Path(app, section, key));
     return it == values.end() ? fallback : it->second;
   }

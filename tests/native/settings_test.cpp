@@ -127,6 +127,18 @@ TEST(LoadSettings, MalformedNumbersTakeTheDefaultAndAreLogged) {
   }
 }
 
+TEST(LoadSettings, AValueOfAnotherStoreTypeTakesTheDefaultAndIsLogged) {
+  fakes::Store store;
+  store.values[Key("SName")] = "shadowed";
+  store.foreignValues = {{"SName", "REG_DWORD 7"}, {"PVP", "REG_BINARY, 3 bytes"}};
+  Loaded l = Load(store);
+  EXPECT_EQ(l.view.texts[Field::SName], "My Server");
+  EXPECT_EQ(l.view.numbers[Field::PVP], 2);
+  EXPECT_EQ(l.log, (std::vector<std::string>{
+                       "Stored setting SName (\"REG_DWORD 7\") is invalid; using the default.",
+                       "Stored setting PVP (\"REG_BINARY, 3 bytes\") is invalid; using the default."}));
+}
+
 TEST(SaveSettings, WritesAllNineteenKeysAsDecimalTextInOrder) {
   fakes::Store store;
   fakes::View view = fakes::View::Defaults();

@@ -23,16 +23,25 @@ std::wstring ReadWide(const std::string& app, const char* key, DWORD* type) {
   return st == ERROR_SUCCESS ? buf : L"<no value>";
 }
 
+// A read of a text value: nothing foreign about it.
+std::string ReadText(platform::SettingsStore& store, const std::string& app, const char* section,
+                     const char* key, const std::string& fallback) {
+  std::string foreign = "unset";
+  std::string text = store.Read(app, section, key, fallback, &foreign);
+  EXPECT_EQ(foreign, "") << key;
+  return text;
+}
+
 TEST(RegistryStore, MissingApplicationSectionOrKeyGivesTheDefault) {
   auto store = platform::CreateRegistryStore();
   const std::string app = UniqueApp("StoreDefaults");
-  EXPECT_EQ(store->Read(app, "s1", "SName", "My Server"), "My Server");
+  EXPECT_EQ(ReadText(*store, app, "s1", "SName", "My Server"), "My Server");
   std::string error;
   ASSERT_TRUE(store->Write(app, "s2", "Other", "x", &error)) << error;
-  EXPECT_EQ(store->Read(app, "s1", "SName", "d1"), "d1");  // section missing
+  EXPECT_EQ(ReadText(*store, app, "s1", "SName", "d1"), "d1");  // section missing
   ASSERT_TRUE(store->Write(app, "s1", "Port", "1", &error)) << error;
-  EXPECT_EQ(store->Read(app, "s1", "SName", "d2"), "d2");  // key missing
-  EXPECT_EQ(store->Read(app, "s1", "Port", "d3"), "1");
+  EXPECT_EQ(ReadText(*store, app, "s1", "SName", "d2"), "d2");  // key missing
+  EXPECT_EQ(ReadText(*store, app, "s1", "Port", "d3"), "1");
 }
 
 TEST(RegistryStore, RoundTripsTextsExactlyAsRegSz) {
@@ -51,17 +60,17 @@ TEST(RegistryStore, RoundTripsTextsExactlyAsRegSz) {
   for (const auto& c : cases) {
     std::string error;
     ASSERT_TRUE(store->Write(app, "s1", c.key, c.value, &error)) << c.key << ": " << error;
-    EXPECT_EQ(store->Read(app, "s1", c.key, "default"), c.value) << c.key;
+    EXPECT_EQ(ReadText(*store, app, "s1", c.key, "default"), c.value) << c.key;
     DWORD type = 0;
     EXPECT_EQ(ReadWide(app, c.key, &type), c.wide) << c.key;
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ)) << c.key;
   }
   std::string error;
   ASSERT_TRUE(store->Write(app, "s1", "SName", "second", &error));
-  EXPECT_EQ(store->Read(app, "s1", "SName", "default"), "second");  // replaced
+  EXPECT_EQ(ReadText(*store, app, "s1", "SName", "default"), "second");  // replaced
 }
 
-TEST(RegistryStore, AValueOfAnotherTypeReadsAsTheDefault) {
+TEST(RegistryStore, AValueOfAnotherTypeReadsAsTheDefaultAndIsDescribed) {
   auto store = platform::CreateRegistryStore();
   const std::string app = UniqueApp("StoreType");
   std::string error;
@@ -69,10 +78,24 @@ TEST(RegistryStore, AValueOfAnotherTypeReadsAsTheDefault) {
   std::string path = std::string(platform::kRegistryRoot) + "\\" + app + "\\s1";
   HKEY k;
   ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
-  DWORD number = 1;
-  ::RegSetValueExA(k, "PVP", 0, REG_DWORD, reinterpret_cast<BYTE*>(&number), sizeof number);
+  const DWORD five = 5;
+  const struct {
+    DWORD type;
+    std::string data;
+    const char* described;
+  } cases[] = {
+      {REG_DWORD, std::string(reinterpret_cast<const char*>(&five), sizeof five), "REG_DWORD 5"},
+      {REG_EXPAND_SZ, std::string("%PVP%\0", 6), "REG_EXPAND_SZ %PVP%"},
+      {REG_BINARY, std::string("\x01\x00\x02", 3), "REG_BINARY, 3 bytes"},
+  };
+  for (const auto& c : cases) {
+    ::RegSetValueExA(k, "PVP", 0, c.type, reinterpret_cast<const BYTE*>(c.data.data()),
+                     static_cast<DWORD>(c.data.size()));
+    std::string foreign;
+    EXPECT_EQ(store->Read(app, "s1", "PVP", "2", &foreign), "2") << c.described;
+    EXPECT_EQ(foreign, c.described);
+  }
   ::RegCloseKey(k);
-  EXPECT_EQ(store->Read(app, "s1", "PVP", "2"), "2");
 }
 
 }  // namespace
