@@ -2,7 +2,7 @@
 # `make test` runs every test. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build test test-native test-wine run screenshot clean
+.PHONY: all setup build test soak run screenshot clean
 
 all: build
 
@@ -17,6 +17,11 @@ build: setup
 
 test: build
 	@scripts/test.sh
+
+# The long soak: 10,000 watchdog ticks against real stand-in servers.
+soak: build
+	@VIGILO_OWN_DISPLAY=1 VIGILO_SOAK_TICKS=10000 scripts/with-wine.sh \
+	  ctest --preset win32 -R blackbox_Soak --verbose --timeout 3600
 
 run: build
 	@scripts/run-demo.sh

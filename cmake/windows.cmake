@@ -74,6 +74,7 @@ add_executable(blackbox_tests
   tests/blackbox/startup_test.cpp
   tests/blackbox/settings_test.cpp
   tests/blackbox/supervision_test.cpp
+  tests/blackbox/soak_test.cpp
   tests/blackbox/window_test.cpp)
 target_link_libraries(blackbox_tests PRIVATE vigilo_core GTest::gtest_main advapi32 user32 gdi32 version
   ${STATIC_LINK})
@@ -89,7 +90,8 @@ target_compile_definitions(blackbox_tests PRIVATE
   PROBE_DLL="${WIN_PROBE_DLL}")
 
 # Each scenario is its own test so that ctest -j runs them side by side.
-foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure KillFirst Input Dpi)
+foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure KillFirst Input Dpi
+              Soak)
   add_test(NAME blackbox_${suite} COMMAND blackbox_tests --gtest_filter=${suite}.*)
   set_tests_properties(blackbox_${suite} PROPERTIES LABELS blackbox)
 endforeach()

@@ -219,19 +219,25 @@ HWND Vigilo::Control(const char* name) const {
 
 std::string Vigilo::Cmd() const { return TextOf(Control("cmd")); }
 
-std::vector<std::string> Vigilo::Log() const {
+std::vector<std::string> Vigilo::Log() const { return LogTail(LogCount()); }
+
+int Vigilo::LogCount() const {
+  return static_cast<int>(::SendMessageW(Control("List1"), LB_GETCOUNT, 0, 0));
+}
+
+std::vector<std::string> Vigilo::LogTail(int lines) const {
   HWND list = Control("List1");
-  std::vector<std::string> lines;
-  LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
+  std::vector<std::string> tail;
+  const LRESULT count = LogCount();
+  for (LRESULT i = lines < count ? count - lines : 0; i < count; ++i) {
     LRESULT length = ::SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     LRESULT got = ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i),
                                  reinterpret_cast<LPARAM>(&text[0]));
     text.resize(got < 0 ? 0 : static_cast<size_t>(got));
-    lines.push_back(ToAnsi(text));
+    tail.push_back(ToAnsi(text));
   }
-  return lines;
+  return tail;
 }
 
 int Vigilo::LogSelection() const {

@@ -53,6 +53,8 @@ class Vigilo {
 
   std::string Cmd() const;
   std::vector<std::string> Log() const;
+  std::vector<std::string> LogTail(int lines) const;  // the newest lines only
+  int LogCount() const;
   int LogSelection() const;
   void Click(const char* name) const;
   void Type(const char* name, const std::string& text) const;

@@ -5,7 +5,11 @@
 //   id|face|height|weight|charset|italic|underline|strikeout
 //   (font handles cannot be read from another process);
 // "VigiloCallProbe": callprobe.txt, one line per privilege call, name|count,
-//   the calls Vigilo made through its import table since the DLL was loaded.
+//   the calls Vigilo made through its import table since the DLL was loaded;
+// "VigiloCountProbe": countprobe.txt, what the process holds, kind|count:
+//   kernel handles, GDI objects, windows, committed private bytes;
+// "VigiloLeakProbe": leaks one object of the kind numbered by wParam (in the
+//   order of countprobe.txt), so a soak can show that each count sees a leak.
 #include <windows.h>
 
 #include <cstdio>
@@ -89,6 +93,63 @@ void WriteCalls(FILE* out, HWND) {
   for (const CountedCall& call : calls) std::fprintf(out, "%s|%ld\n", call.name, call.count);
 }
 
+// Wine reports 0 for GetProcessHandleCount, GetGuiResources and
+// PrivateUsage, so each count comes from probing or walking instead.
+long KernelHandles() {
+  long n = 0;
+  DWORD flags = 0;
+  for (ULONG_PTR value = 4; value < 0x10000; value += 4)
+    if (::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++n;
+  return n;
+}
+
+long GdiObjects() {
+  long n = 0;  // a handle's index alone names the object (its high word may be 0)
+  for (ULONG_PTR index = 1; index < 0x10000; ++index)
+    if (::GetObjectType(reinterpret_cast<HGDIOBJ>(index))) ++n;
+  return n;
+}
+
+BOOL CALLBACK CountWindow(HWND window, LPARAM count) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  if (pid != ::GetCurrentProcessId()) return TRUE;
+  ++*reinterpret_cast<long*>(count);
+  ::EnumChildWindows(window, CountWindow, count);
+  return TRUE;
+}
+
+long Windows() {
+  long n = 0;
+  ::EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&n));
+  return n;
+}
+
+long PrivateBytes() {
+  long bytes = 0;
+  MEMORY_BASIC_INFORMATION region;
+  for (const char* at = nullptr; ::VirtualQuery(at, &region, sizeof region) == sizeof region;
+       at = static_cast<const char*>(region.BaseAddress) + region.RegionSize)
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+      bytes += static_cast<long>(region.RegionSize);
+  return bytes;
+}
+
+void WriteCounts(FILE* out, HWND) {
+  std::fprintf(out, "handles|%ld\ngdi|%ld\nwindows|%ld\nprivate|%ld\n", KernelHandles(),
+               GdiObjects(), Windows(), PrivateBytes());
+}
+
+void Leak(WPARAM kind) {
+  switch (kind) {
+    case 0: ::CreateEventA(nullptr, FALSE, FALSE, nullptr); break;
+    case 1: ::CreateSolidBrush(RGB(1, 2, 3)); break;
+    case 2: ::CreateWindowExA(0, "STATIC", "leak", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr); break;
+    case 3: ::VirtualAlloc(nullptr, 320 * 1024, MEM_COMMIT, PAGE_READWRITE); break;
+    default: break;
+  }
+}
+
 // Written under another name first, so a reader never sees half a file.
 void Answer(const char* file, void (*write)(FILE*, HWND), HWND main) {
   char temporary[MAX_PATH];
@@ -110,10 +171,15 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
 extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wp, LPARAM lp) {
   static const UINT fontProbe = ::RegisterWindowMessageA("VigiloFontProbe");
   static const UINT callProbe = ::RegisterWindowMessageA("VigiloCallProbe");
+  static const UINT countProbe = ::RegisterWindowMessageA("VigiloCountProbe");
+  static const UINT leakProbe = ::RegisterWindowMessageA("VigiloLeakProbe");
   const MSG* msg = reinterpret_cast<const MSG*>(lp);
   if (code == HC_ACTION && wp == PM_REMOVE && msg->message == fontProbe)
     Answer("fontprobe.txt", WriteFonts, msg->hwnd);
   if (code == HC_ACTION && wp == PM_REMOVE && msg->message == callProbe)
     Answer("callprobe.txt", WriteCalls, nullptr);
+  if (code == HC_ACTION && wp == PM_REMOVE && msg->message == countProbe)
+    Answer("countprobe.txt", WriteCounts, nullptr);
+  if (code == HC_ACTION && wp == PM_REMOVE && msg->message == leakProbe) Leak(msg->wParam);
   return ::CallNextHookEx(nullptr, code, wp, lp);
 }

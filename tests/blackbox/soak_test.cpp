@@ -1,0 +1,209 @@
+// Weeks of supervision in minutes: the shipped vigilo.exe against real
+// stand-in servers, its watchdog ticked straight through its window (the
+// WM_TIMER its timer would post) with no wait between ticks. Servers hang,
+// exit and now and then cannot be launched, so every few ticks a kill and a
+// relaunch happen. The probe counts what Vigilo's process holds once the log
+// is full and again at the end: nothing may grow.
+//
+// VIGILO_SOAK_TICKS sets the number of ticks (default 1500; `make soak` runs
+// 10000). VIGILO_SOAK_LEAK=handles|gdi|windows|private makes the probe leak
+// one object of that kind midway, to show the soak catches it.
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "driver.h"
+
+namespace {
+
+using Counts = std::map<std::string, long>;
+const char* const kCountKinds[] = {"handles", "gdi", "windows", "private"};
+const long kPrivateGrowthLimit = 256 * 1024;
+const UINT_PTR kTimer1Id = 1;
+
+int EnvInt(const char* name, int fallback) {
+  const char* value = std::getenv(name);
+  return value ? std::atoi(value) : fallback;
+}
+
+Counts Count(const blackbox::Probe& probe) {
+  Counts counts;
+  for (const std::string& line : probe.Ask("VigiloCountProbe", "countprobe.txt")) {
+    size_t bar = line.find('|');
+    if (bar != std::string::npos) counts[line.substr(0, bar)] = std::atol(line.c_str() + bar + 1);
+  }
+  return counts;
+}
+
+int ServerProcesses() {
+  int n = 0;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+    if (::lstrcmpiA(entry.szExeFile, "nwserver.exe") == 0) ++n;
+  ::CloseHandle(snapshot);
+  return n;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+class Soak {
+ public:
+  Soak(blackbox::Vigilo& v, const std::string& name) : v_(v), name_(name) {}
+
+  // One tick, after making the server healthy, hung, gone or unlaunchable;
+  // checks the lines it logged.
+  enum class Fault { None, Hang, Exit, LaunchFails };
+  void Tick(Fault fault) {
+    ++ticks_;
+    const std::string server = v_.folder() + "\\nwserver.exe", away = server + ".away";
+    std::string title = "NWServer - " + name_ + " tick " + std::to_string(ticks_);
+    if (fault == Fault::None) blackbox::SetTextOf(window_, title);
+    if (fault == Fault::Exit || fault == Fault::LaunchFails) {
+      ASSERT_NO_FATAL_FAILURE(EndServer());
+    }
+    if (fault == Fault::LaunchFails) {
+      ASSERT_TRUE(::MoveFileA(server.c_str(), away.c_str()));
+    }
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(v_.main(), WM_TIMER, kTimer1Id, 0, SMTO_ABORTIFHUNG, 30000, &result);
+    std::vector<std::string> last = v_.LogTail(fault == Fault::LaunchFails ? 3 : 2);
+    switch (fault) {
+      case Fault::None:
+        ASSERT_EQ(last.back(), title);
+        return;
+      case Fault::Hang:
+        ASSERT_EQ(last, (std::vector<std::string>{"Server killed", "Server crashed...Restarting"}));
+        break;
+      case Fault::Exit:
+        ASSERT_EQ(last, (std::vector<std::string>{"Server killed", "Server shut down...Restarting"}));
+        break;
+      case Fault::LaunchFails:
+        ASSERT_EQ(last[0], "Server killed");
+        ASSERT_EQ(last[1].rfind("Server could not be started: ", 0), 0u) << last[1];
+        ASSERT_EQ(last[2], "Server shut down...Restarting");
+        ASSERT_TRUE(::MoveFileA(away.c_str(), server.c_str()));
+        ++kills_;
+        return Tick(Fault::Exit);  // no server: the next tick launches one
+    }
+    ++kills_;
+    WaitForNewServer();
+  }
+
+  // Waits for the one window of this soak's servers, of a new process.
+  void WaitForNewServer() {
+    const DWORD old = window_ ? ProcessOf(window_) : 0;
+    const std::wstring prefix = blackbox::ToWide("NWServer - " + name_ + " ");
+    HWND found = nullptr;
+    ASSERT_TRUE(blackbox::WaitFor(
+        [&] {
+          found = nullptr;
+          int windows = 0;
+          for (HWND w = ::FindWindowW(L"NWStandInServer", nullptr); w;
+               w = ::FindWindowExW(nullptr, w, L"NWStandInServer", nullptr)) {
+            wchar_t title[256] = {};
+            ::GetWindowTextW(w, title, 256);
+            if (std::wstring(title).rfind(prefix, 0) != 0) continue;
+            ++windows;
+            if (ProcessOf(w) != old) found = w;
+          }
+          return found && windows == 1;
+        },
+        20000, 5))
+        << "tick " << ticks_;
+    window_ = found;
+    ++launches_;
+  }
+
+  int ticks() const { return ticks_; }
+  int kills() const { return kills_; }
+  int launches() const { return launches_; }
+  HWND window() const { return window_; }
+
+ private:
+  // The server dies, as a crash ends it; its window goes with it. (Closed
+  // by WM_CLOSE, a process takes Wine two seconds to end.)
+  void EndServer() {
+    if (!window_) return;
+    HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, ProcessOf(window_));
+    ASSERT_NE(process, nullptr);
+    ::TerminateProcess(process, 3);
+    ::CloseHandle(process);
+    ASSERT_TRUE(blackbox::WaitFor([&] { return !::IsWindow(window_); }, 10000, 5));
+    window_ = nullptr;
+  }
+
+  blackbox::Vigilo& v_;
+  std::string name_;
+  HWND window_ = nullptr;
+  int ticks_ = 0, kills_ = 0, launches_ = 0;
+};
+
+TEST(Soak, ThousandsOfRestartsLeakNothing) {
+  const int totalTicks = EnvInt("VIGILO_SOAK_TICKS", 1500);
+  const char* leak = std::getenv("VIGILO_SOAK_LEAK");
+  const std::string name = "Soak " + std::to_string(::GetCurrentProcessId());
+  // Titles change only when the soak changes them.
+  blackbox::Vigilo v({"soak", "vigilo.exe", blackbox::Server::StandIn, {{"NWSTANDIN_FREEZE_AT", "0"}}});
+  ASSERT_TRUE(v.WaitForMainWindow());
+  blackbox::SetTextOf(v.Control("SName"), name);
+  blackbox::Probe probe(v);
+  const Counts start = Count(probe);
+  Soak soak(v, name);
+  v.Click("Start");
+  soak.WaitForNewServer();
+
+  // Warm up with one of each fault, then fill the log: what stays allocated
+  // for 1001 lines is not a leak.
+  using Fault = Soak::Fault;
+  for (Fault f : {Fault::None, Fault::Hang, Fault::None, Fault::LaunchFails, Fault::None})
+    ASSERT_NO_FATAL_FAILURE(soak.Tick(f));
+  while (v.LogCount() < 1001) ASSERT_NO_FATAL_FAILURE(soak.Tick(Fault::None));
+  const Counts baseline = Count(probe);
+
+  // Cycles of five ticks: healthy, hung, healthy, healthy, gone; every 50th
+  // cycle the relaunch fails first.
+  for (int cycle = 0; soak.ticks() < totalTicks; ++cycle) {
+    if (leak && cycle == 10) {
+      for (int k = 0; k < 4; ++k)
+        if (std::string(kCountKinds[k]) == leak)
+          ::PostMessageA(v.main(), ::RegisterWindowMessageA("VigiloLeakProbe"), k, 0);
+    }
+    for (Fault f : {Fault::None, Fault::Hang, Fault::None, Fault::None,
+                    cycle % 50 == 49 ? Fault::LaunchFails : Fault::Exit})
+      ASSERT_NO_FATAL_FAILURE(soak.Tick(f));
+  }
+  const Counts end = Count(probe);
+
+  std::printf("Soak: %d ticks, %d kills, %d launches.\n", soak.ticks(), soak.kills(), soak.launches());
+  std::printf("%-8s %12s %12s %12s\n", "", "at start", "log full", "at end");
+  for (const char* kind : kCountKinds)
+    std::printf("%-8s %12ld %12ld %12ld\n", kind, start.at(kind), baseline.at(kind), end.at(kind));
+  EXPECT_LE(end.at("handles"), baseline.at("handles"));
+  EXPECT_LE(end.at("gdi"), baseline.at("gdi"));
+  EXPECT_LE(end.at("windows"), baseline.at("windows"));
+  EXPECT_LE(end.at("private") - baseline.at("private"), kPrivateGrowthLimit);
+
+  EXPECT_EQ(v.LogCount(), 1001);
+  EXPECT_EQ(v.LogSelection(), 1000);
+  HANDLE last = ::OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(soak.window()));
+  v.Click("Kill");
+  if (last) {
+    EXPECT_EQ(::WaitForSingleObject(last, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    ::CloseHandle(last);
+  }
+  EXPECT_EQ(ServerProcesses(), 0) << "orphaned servers";
+}
+
+}  // namespace
