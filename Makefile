@@ -2,7 +2,7 @@
 # `make test` runs every test. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build test soak run screenshot clean
+.PHONY: all setup build test lint soak fuzz run screenshot clean
 
 all: build
 
@@ -11,6 +11,7 @@ setup:
 
 build: setup
 	@cmake --preset native >/dev/null && cmake --build --preset native -j $(JOBS)
+	@cmake --preset native-asan >/dev/null && cmake --build --preset native-asan -j $(JOBS)
 	@cmake --preset win32 >/dev/null && cmake --build --preset win32 -j $(JOBS)
 	@cmake --preset win32-tests >/dev/null && cmake --build --preset win32-tests -j $(JOBS)
 	@cmake --preset win64 >/dev/null && cmake --build --preset win64 -j $(JOBS)
@@ -18,10 +19,19 @@ build: setup
 test: build
 	@scripts/test.sh
 
+# clang-format and clang-tidy over the whole tree; part of `make test`.
+lint: build
+	@scripts/lint.sh
+
 # The long soak: 10,000 watchdog ticks against real stand-in servers.
 soak: build
 	@VIGILO_OWN_DISPLAY=1 VIGILO_SOAK_TICKS=10000 scripts/with-wine.sh \
 	  ctest --preset win32 -R blackbox_Soak --verbose --timeout 3600
+
+# Each fuzz target for 60 s under libFuzzer.
+fuzz: setup
+	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j $(JOBS)
+	@scripts/fuzz.sh
 
 run: build
 	@scripts/run-demo.sh

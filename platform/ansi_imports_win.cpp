@@ -34,9 +34,10 @@ HANDLE WINAPI CreateSemaphoreViaA(LPSECURITY_ATTRIBUTES security, LONG initial, 
 
 // The import slots, under the names the runtime's objects refer to.
 extern "C" {
-HMODULE(WINAPI* kGetModuleHandleW)(LPCWSTR) __asm__("__imp__GetModuleHandleW@4") =
-    GetModuleHandleViaA;
+HMODULE(WINAPI* kGetModuleHandleW)
+(LPCWSTR) __asm__("__imp__GetModuleHandleW@4") = GetModuleHandleViaA;
 HMODULE(WINAPI* kLoadLibraryW)(LPCWSTR) __asm__("__imp__LoadLibraryW@4") = LoadLibraryViaA;
-HANDLE(WINAPI* kCreateSemaphoreW)(LPSECURITY_ATTRIBUTES, LONG, LONG, LPCWSTR) __asm__(
-    "__imp__CreateSemaphoreW@16") = CreateSemaphoreViaA;
+HANDLE(WINAPI* kCreateSemaphoreW)
+(LPSECURITY_ATTRIBUTES, LONG, LONG,
+ LPCWSTR) __asm__("__imp__CreateSemaphoreW@16") = CreateSemaphoreViaA;
 }

@@ -10,8 +10,8 @@ bool PlainFileInCurrentDirectory(const std::string& name) {
   HANDLE search = ::FindFirstFileA(name.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return false;
   ::FindClose(search);
-  const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
-                         FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE;
+  const DWORD notPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                         FILE_ATTRIBUTE_DEVICE;
   return (found.dwFileAttributes & notPlain) == 0;
 }
 
@@ -38,7 +38,8 @@ std::string ErrorText(unsigned long code) {
       nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string result = n ? std::string(text, n) : "System error " + std::to_string(code) + ".";
   if (text) ::LocalFree(text);
-  while (!result.empty() && (result.back() == '\r' || result.back() == '\n' || result.back() == ' '))
+  while (!result.empty() &&
+         (result.back() == '\r' || result.back() == '\n' || result.back() == ' '))
     result.pop_back();
   return result;
 }

@@ -16,9 +16,8 @@ class SettingsStore {
                            std::string* foreign) = 0;
   // Creates application and section as needed. On failure returns false and
   // puts the system's reason into *error.
-  virtual bool Write(const std::string& app, const std::string& section,
-                     const std::string& key, const std::string& value,
-                     std::string* error) = 0;
+  virtual bool Write(const std::string& app, const std::string& section, const std::string& key,
+                     const std::string& value, std::string* error) = 0;
 };
 
 }  // namespace platform

@@ -31,7 +31,8 @@ std::string Describe(DWORD type, const std::string& data) {
     case REG_BINARY:
       return "REG_BINARY, " + std::to_string(data.size()) + " bytes";
     default:
-      return "registry type " + std::to_string(type) + ", " + std::to_string(data.size()) + " bytes";
+      return "registry type " + std::to_string(type) + ", " + std::to_string(data.size()) +
+             " bytes";
   }
 }
 
@@ -48,9 +49,8 @@ class RegistryStore : public SettingsStore {
     if (::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
       return fallback;
     std::string value(size, '\0');
-    if (size != 0 &&
-        ::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type,
-                           reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
+    if (size != 0 && ::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type,
+                                        reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
       return fallback;
     value.resize(size);
     if (type != REG_SZ) {
@@ -66,12 +66,12 @@ class RegistryStore : public SettingsStore {
   bool Write(const std::string& app, const std::string& section, const std::string& key,
              const std::string& value, std::string* error) override {
     UniqueKey k;
-    LONG status = ::RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr,
-                                    0, KEY_SET_VALUE, nullptr, k.out(), nullptr);
+    LONG status = ::RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0,
+                                    KEY_SET_VALUE, nullptr, k.out(), nullptr);
     if (status == ERROR_SUCCESS)
       status = ::RegSetValueExA(k.get(), key.c_str(), 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(value.c_str()),
-                                static_cast<DWORD>(value.size() + 1));
+                                static_cast<DWORD>(value.size()) + 1);
     if (status != ERROR_SUCCESS) {
       *error = ErrorText(static_cast<unsigned long>(status));
       return false;

@@ -9,7 +9,8 @@ need=()
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 
 for pkg in cmake make g++ libgtest-dev googletest mingw-w64 wine wine64 wine32:i386 xvfb \
-           imagemagick xdotool x11-utils file; do
+           imagemagick xdotool x11-utils file clang-14 libclang-rt-14-dev clang-tidy clang-format \
+           libbenchmark-dev fonts-wine; do
   installed "$pkg" || need+=("$pkg")
 done
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Every test: native unit tests, then under Wine the same core tests built
+# Every test: native unit tests (also under ASan and UBSan, with the fuzz
+# corpus replayed), lint, then under Wine the same core tests built
 # for Windows, the platform tests and the black-box tests of the real window;
 # beside them, in a prefix where Wine reports Windows 98, the 9x code path.
 set -euo pipefail
@@ -7,6 +8,8 @@ cd "$(dirname "$0")/.."
 start=$(date +%s)
 
 ctest --preset native
+ctest --preset native-asan
+scripts/lint.sh
 scripts/check-exe.sh build/win32/vigilo.exe
 scripts/check-win98.sh build/win32/vigilo.exe
 

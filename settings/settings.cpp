@@ -8,14 +8,15 @@ namespace settings {
 
 const char* const kPvpChoices[] = {"None", "Party", "Full", nullptr};
 const char* const kGameTypeChoices[] = {
-    "Action", "Story",  "Story Lite", "Role Play",   "Team",     "Melee", "Arena",
-    "Social", "Alternative", "PW Action", "PW Story", "Solo", "Tech Support", nullptr};
+    "Action", "Story",       "Story Lite", "Role Play", "Team", "Melee",        "Arena",
+    "Social", "Alternative", "PW Action",  "PW Story",  "Solo", "Tech Support", nullptr};
 const char* const kDifficultyChoices[] = {"Easy", "Normal", "Hardcore", "Difficult", nullptr};
 
 const char kSection[] = "s1";
 
 namespace {
 
+// clang-format off
 const FieldInfo kFields[kFieldCount] = {
     {"SName", Kind::Text, "My Server", nullptr, 0},
     {"MName", Kind::Text, "My Module", nullptr, 0},
@@ -37,6 +38,7 @@ const FieldInfo kFields[kFieldCount] = {
     {"Reload", Kind::Check, "0", nullptr, 0},
     {"SVault", Kind::Check, "0", nullptr, 0},
 };
+// clang-format on
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -87,8 +89,8 @@ std::string InvalidSettingMessage(const char* key, const std::string& stored) {
          "\") is invalid; using the default.";
 }
 
-void LoadSettings(platform::SettingsStore& store, const std::string& appName,
-                  SettingsView& view, const LogFn& log) {
+void LoadSettings(platform::SettingsStore& store, const std::string& appName, SettingsView& view,
+                  const LogFn& log) {
   for (int field = 0; field < kFieldCount; ++field) {
     const FieldInfo& info = Info(field);
     std::string foreign;

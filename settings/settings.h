@@ -16,17 +16,19 @@ namespace settings {
 enum class Kind { Text, ListIndex, Check };
 
 // Field positions: the order of loading, saving, the command line and tab order.
+// clang-format off
 enum Field : int {
   SName, MName, Port, PVP, GType, Diff, Players, MinLvl, MaxLvl, AutoSave,
   PPass, DPass, APass, Pub, ELC, ILR, Party, Reload, SVault,
   kFieldCount
 };
+// clang-format on
 
 struct FieldInfo {
-  const char* name;           // field, control and store key
+  const char* name;  // field, control and store key
   Kind kind;
-  const char* defaultText;    // given to the store as the default
-  const char* const* choices; // list entries (ListIndex only), null-terminated
+  const char* defaultText;     // given to the store as the default
+  const char* const* choices;  // list entries (ListIndex only), null-terminated
   int choiceCount;
 };
 
@@ -66,8 +68,8 @@ using LogFn = std::function<void(const std::string&)>;
 
 // Reads every key (default when missing) into its control, in field order.
 // A malformed stored number gives that field its default and a log line.
-void LoadSettings(platform::SettingsStore& store, const std::string& appName,
-                  SettingsView& view, const LogFn& log);
+void LoadSettings(platform::SettingsStore& store, const std::string& appName, SettingsView& view,
+                  const LogFn& log);
 
 // Writes all nineteen keys; a refused write is logged and the rest still written.
 void SaveSettings(platform::SettingsStore& store, const std::string& appName,

@@ -110,9 +110,9 @@ int Elapsed() { return static_cast<int>((::GetTickCount() - g.started) / 1000); 
 
 void UpdateTitle() {
   if (!g.window || g.frozen) return;
-  std::string suffix = g.mode.title.empty()
-                           ? "#" + std::to_string(g.launch) + " up " + std::to_string(Elapsed()) + "s"
-                           : g.mode.title;
+  std::string suffix = g.mode.title.empty() ? "#" + std::to_string(g.launch) + " up " +
+                                                  std::to_string(Elapsed()) + "s"
+                                            : g.mode.title;
   ::SetWindowTextA(g.window, ("NWServer - " + g.name + " " + suffix).c_str());
 }
 
@@ -137,11 +137,10 @@ void CreateServerWindow() {
   std::string info = "Stand-in server, launch #" + std::to_string(g.launch) +
                      ". Freeze the title to play a hung server.";
   HWND controls[] = {
-      ::CreateWindowExA(0, "STATIC", info.c_str(), WS_CHILD | WS_VISIBLE, 10, 10, 390, 20,
-                        g.window, reinterpret_cast<HMENU>(kInfoId), g.instance, nullptr),
-      ::CreateWindowExA(0, "BUTTON", "Freeze title", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10,
-                        40, 120, 28, g.window, reinterpret_cast<HMENU>(kFreezeId), g.instance,
-                        nullptr),
+      ::CreateWindowExA(0, "STATIC", info.c_str(), WS_CHILD | WS_VISIBLE, 10, 10, 390, 20, g.window,
+                        reinterpret_cast<HMENU>(kInfoId), g.instance, nullptr),
+      ::CreateWindowExA(0, "BUTTON", "Freeze title", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 40,
+                        120, 28, g.window, reinterpret_cast<HMENU>(kFreezeId), g.instance, nullptr),
       ::CreateWindowExA(0, "BUTTON", "Exit", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 140, 40, 120,
                         28, g.window, reinterpret_cast<HMENU>(kExitId), g.instance, nullptr)};
   for (HWND c : controls) ::SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

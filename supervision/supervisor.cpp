@@ -22,8 +22,7 @@ Supervisor::~Supervisor() {
 }
 
 void Supervisor::Start_Click() {
-  platform::LaunchResult launched =
-      processes_.Launch(host_.CommandLine(), platform::kShowNormal);
+  platform::LaunchResult launched = processes_.Launch(host_.CommandLine(), platform::kShowNormal);
   if (launched.ok) {
     if (serverProcess_ != 0) processes_.CloseHandle(serverProcess_);
     serverProcess_ = launched.process;
@@ -71,10 +70,9 @@ int32_t Supervisor::KillProcess(int32_t hProcessID, int32_t ExitCode) {
   const bool nt = processes_.GetVersion() >= 0;
   bool privilegeEnabled = !nt;
   if (nt) {
-    privilegeEnabled =
-        processes_.OpenProcessToken(processes_.GetCurrentProcess(),
-                                    platform::kTokenAdjustAndQuery, &token) &&
-        processes_.LookupPrivilegeValueA("", "SeDebugPrivilege", &privileges.luid);
+    privilegeEnabled = processes_.OpenProcessToken(processes_.GetCurrentProcess(),
+                                                   platform::kTokenAdjustAndQuery, &token) &&
+                       processes_.LookupPrivilegeValueA("", "SeDebugPrivilege", &privileges.luid);
     if (privilegeEnabled) {
       privileges.privilegeCount = 1;
       privileges.attributes = platform::kPrivilegeEnabled;

@@ -15,8 +15,8 @@ constexpr uint32_t kFirstCheckMs = 60000;
 constexpr uint32_t kCheckMs = 30000;
 constexpr int32_t kKillExitCode = 1;
 
-extern const char kServerKilled[];      // "Server killed"
-extern const char kCrashedRestarting[];  // "Server crashed...Restarting"
+extern const char kServerKilled[];        // "Server killed"
+extern const char kCrashedRestarting[];   // "Server crashed...Restarting"
 extern const char kShutDownRestarting[];  // "Server shut down...Restarting"
 
 std::string LaunchFailedMessage(const std::string& reason);

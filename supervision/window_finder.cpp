@@ -4,7 +4,9 @@ namespace supervision {
 
 const char kShutdown[] = "shutdown";
 
-std::string FindServerWindow(platform::WindowList& windows, std::string prefix) {
+// By value: the finder works on its own copy of the prefix.
+std::string FindServerWindow(platform::WindowList& windows,
+                             std::string prefix) {  // NOLINT(performance-unnecessary-value-param)
   for (platform::WindowHandle window = windows.First(); window != 0;
        window = windows.Next(window)) {
     if (windows.Parent(window) != 0) continue;  // an owned pop-up
@@ -18,8 +20,6 @@ std::string FindServerWindow(platform::WindowList& windows, std::string prefix) 
   return kShutdown;
 }
 
-std::string VisibleText(const std::string& status) {
-  return status.substr(0, status.find('\0'));
-}
+std::string VisibleText(const std::string& status) { return status.substr(0, status.find('\0')); }
 
 }  // namespace supervision

@@ -26,8 +26,8 @@ const int kComboBorder = 6;  // closed combo height = selection field + this
 
 int SystemDpi(HWND window) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static GetDpiForWindowFn getDpi = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  static GetDpiForWindowFn getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
   if (getDpi && window) {
     UINT dpi = getDpi(window);
     if (dpi) return static_cast<int>(dpi);
@@ -110,7 +110,7 @@ bool Form1::Create(HINSTANCE instance) {
   windows_ = platform::CreateDesktopWindowList();
   timer1_ = platform::CreateWindowTimer(hwnd_, kTimer1Id);
   supervisor_ = std::make_unique<supervision::Supervisor>(static_cast<supervision::Host&>(*this),
-                                                        *timer1_, *processes_, *windows_);
+                                                          *timer1_, *processes_, *windows_);
   CreateControls();
   return true;
 }
@@ -175,8 +175,10 @@ void Form1::CreateControls() {
   // takes the focus, so the tab order stays as created.
   for (int i = 0; i < kControlCount; ++i)
     if (kControls[i].kind == ControlKind::Label)
-      ::SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ::SetWindowPos(Control("Frame1"), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      ::SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetWindowPos(Control("Frame1"), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   MakeFonts();
   ApplyLayout();
   built_ = true;
@@ -269,11 +271,11 @@ void Form1::LogEvent(const std::string& text) { window::LogEvent(*this, text); }
 void Form1::RaiseSettingHandler(int field) {
   using Handler = void (Form1::*)();
   static const Handler kHandlers[settings::kFieldCount] = {
-      &Form1::SName_Change,   &Form1::MName_Change, &Form1::Port_Change,   &Form1::PVP_Click,
-      &Form1::GType_Click,    &Form1::Diff_Click,   &Form1::Players_Change, &Form1::MinLvl_Change,
-      &Form1::MaxLvl_Change,  &Form1::AutoSave_Change, &Form1::PPass_Change, &Form1::DPass_Change,
-      &Form1::APass_Change,   &Form1::Pub_Click,    &Form1::ELC_Click,     &Form1::ILR_Click,
-      &Form1::Party_Click,    &Form1::Reload_Click, &Form1::SVault_Click};
+      &Form1::SName_Change,  &Form1::MName_Change,    &Form1::Port_Change,    &Form1::PVP_Click,
+      &Form1::GType_Click,   &Form1::Diff_Click,      &Form1::Players_Change, &Form1::MinLvl_Change,
+      &Form1::MaxLvl_Change, &Form1::AutoSave_Change, &Form1::PPass_Change,   &Form1::DPass_Change,
+      &Form1::APass_Change,  &Form1::Pub_Click,       &Form1::ELC_Click,      &Form1::ILR_Click,
+      &Form1::Party_Click,   &Form1::Reload_Click,    &Form1::SVault_Click};
   (this->*kHandlers[field])();
 }
 

@@ -18,13 +18,11 @@
 
 namespace window {
 
-extern const char kFormCaption[];     // "Vigilo v1.0 by Valmo"
-extern const char kAppTitle[];        // "Vigilo"
+extern const char kFormCaption[];  // "Vigilo v1.0 by Valmo"
+extern const char kAppTitle[];     // "Vigilo"
 extern const char kMissingServerMessage[];
 
-class Form1 : private settings::SettingsView,
-              private supervision::Host,
-              private window::LogList {
+class Form1 : private settings::SettingsView, private supervision::Host, private window::LogList {
  public:
   Form1();
   ~Form1() override;

@@ -11,6 +11,7 @@ using K = ControlKind;
 using F = FontKind;
 }  // namespace
 
+// clang-format off
 const ControlSpec kControls[kControlCount] = {
     {"SName", K::TextBox, false, "", 840, 120, 1695, 285, F::Default, kFirstFieldId + 0, 0},
     {"MName", K::TextBox, false, "", 3600, 120, 1695, 285, F::Default, kFirstFieldId + 1, 0},
@@ -51,10 +52,9 @@ const ControlSpec kControls[kControlCount] = {
     {"Label13", K::Label, false, "Module", 2760, 120, 735, 255, F::Caption, kFirstLabelId + 13, 0},
     {"Save", K::Button, false, "Save Settings", 7320, 3240, 1215, 375, F::Default, kSaveId, 0},
 };
+// clang-format on
 
-int TwipsToPixels(int twips, int dpi) {
-  return (twips * dpi + kTwipsPerInch / 2) / kTwipsPerInch;
-}
+int TwipsToPixels(int twips, int dpi) { return (twips * dpi + kTwipsPerInch / 2) / kTwipsPerInch; }
 
 const ControlSpec* FindControl(const char* name) {
   for (const ControlSpec& c : kControls)

@@ -10,12 +10,12 @@ enum class FontKind { Default, Caption, LogBold };
 struct ControlSpec {
   const char* name;
   ControlKind kind;
-  bool inFrame;         // position relative to Frame1's top-left corner
-  const char* caption;  // caption or initial content
+  bool inFrame;                  // position relative to Frame1's top-left corner
+  const char* caption;           // caption or initial content
   int left, top, width, height;  // twips
   FontKind font;
-  int id;               // control id; setting controls are kFirstFieldId + field
-  int initialCheck;     // check boxes only
+  int id;            // control id; setting controls are kFirstFieldId + field
+  int initialCheck;  // check boxes only
 };
 
 constexpr int kControlCount = 38;  // all but the timer

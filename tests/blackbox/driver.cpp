@@ -73,7 +73,8 @@ testing::Environment* const win98Check = testing::AddGlobalTestEnvironment(new W
 
 std::string FolderPath(const std::string& folder) {
   // The Windows 98 runs go on beside the others, in folders of their own.
-  const std::string scratch = std::string(SCRATCH_DIR) + (std::getenv("VIGILO_EXPECT_WIN98") ? "98" : "");
+  const std::string scratch =
+      std::string(SCRATCH_DIR) + (std::getenv("VIGILO_EXPECT_WIN98") ? "98" : "");
   ::CreateDirectoryA(scratch.c_str(), nullptr);
   return scratch + "\\" + folder;
 }
@@ -271,9 +272,8 @@ Probe::Probe(const Vigilo& vigilo) : vigilo_(vigilo), dll_(::LoadLibraryA(PROBE_
   if (dll_ && !proc) proc = ::GetProcAddress(dll_, "ProbeHook");
   DWORD thread = ::GetWindowThreadProcessId(vigilo.main(), nullptr);
   if (proc)
-    hook_ = ::SetWindowsHookExA(WH_GETMESSAGE,
-                                reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(proc)), dll_,
-                                thread);
+    hook_ = ::SetWindowsHookExA(
+        WH_GETMESSAGE, reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(proc)), dll_, thread);
 }
 
 Probe::~Probe() {
@@ -289,7 +289,7 @@ std::vector<std::string> Probe::Ask(const char* message, const char* file) const
   std::vector<std::string> lines;
   if (FILE* in = std::fopen(path.c_str(), "r")) {
     char line[512];
-    while (std::fgets(line, sizeof line, in)) lines.push_back(std::string(line, std::strcspn(line, "\n")));
+    while (std::fgets(line, sizeof line, in)) lines.emplace_back(line, std::strcspn(line, "\n"));
     std::fclose(in);
   }
   return lines;
@@ -321,7 +321,7 @@ void WriteStored(const std::string& app, const char* key, const std::wstring& va
   ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
                     nullptr);
   ::RegSetValueExW(k, ToWide(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+                   (static_cast<DWORD>(value.size()) + 1) * sizeof(wchar_t));
   ::RegCloseKey(k);
 }
 

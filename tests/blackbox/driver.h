@@ -15,7 +15,7 @@ namespace blackbox {
 enum class Server { StandIn, None, Folder, HiddenFile };
 
 struct Options {
-  std::string folder;               // made fresh under the scratch folder
+  std::string folder;  // made fresh under the scratch folder
   std::string exeName = "vigilo.exe";
   Server server = Server::StandIn;
   std::map<std::string, std::string> env;  // added to the inherited environment

@@ -26,8 +26,8 @@ struct CountedCall {
 
 BOOL WINAPI CountedOpenProcessToken(HANDLE, DWORD, PHANDLE);
 BOOL WINAPI CountedLookupPrivilegeValueA(LPCSTR, LPCSTR, PLUID);
-BOOL WINAPI CountedAdjustTokenPrivileges(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD,
-                                         PTOKEN_PRIVILEGES, PDWORD);
+BOOL WINAPI CountedAdjustTokenPrivileges(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES,
+                                         PDWORD);
 
 CountedCall calls[] = {
     {"OpenProcessToken", reinterpret_cast<void*>(CountedOpenProcessToken), nullptr, 0},
@@ -65,8 +65,8 @@ void CountPrivilegeCalls() {
     auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
     for (; name->u1.AddressOfData; ++name, ++slot) {
       if (IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal)) continue;
-      const char* imported =
-          reinterpret_cast<char*>(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name);
+      const char* imported = reinterpret_cast<char*>(
+          reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name);
       for (CountedCall& call : calls) {
         if (std::strcmp(imported, call.name) != 0) continue;
         DWORD was = 0;
@@ -142,11 +142,21 @@ void WriteCounts(FILE* out, HWND) {
 
 void Leak(WPARAM kind) {
   switch (kind) {
-    case 0: ::CreateEventA(nullptr, FALSE, FALSE, nullptr); break;
-    case 1: ::CreateSolidBrush(RGB(1, 2, 3)); break;
-    case 2: ::CreateWindowExA(0, "STATIC", "leak", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr); break;
-    case 3: ::VirtualAlloc(nullptr, 320 * 1024, MEM_COMMIT, PAGE_READWRITE); break;
-    default: break;
+    case 0:
+      ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+      break;
+    case 1:
+      ::CreateSolidBrush(RGB(1, 2, 3));
+      break;
+    case 2:
+      ::CreateWindowExA(0, "STATIC", "leak", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                        nullptr);
+      break;
+    case 3:
+      ::VirtualAlloc(nullptr, 320 * 1024, MEM_COMMIT, PAGE_READWRITE);
+      break;
+    default:
+      break;
   }
 }
 

@@ -6,16 +6,17 @@ namespace {
 
 using blackbox::Server;
 
-const char* const kKeys[] = {"SName", "MName", "Port",  "PVP",   "GType",  "Diff",  "Players",
-                             "MinLvl", "MaxLvl", "AutoSave", "PPass", "DPass", "APass", "Pub",
-                             "ELC",   "ILR",   "Party", "Reload", "SVault"};
+const char* const kKeys[] = {"SName",  "MName",  "Port",     "PVP",    "GType", "Diff",  "Players",
+                             "MinLvl", "MaxLvl", "AutoSave", "PPass",  "DPass", "APass", "Pub",
+                             "ELC",    "ILR",    "Party",    "Reload", "SVault"};
 
 HWND ComboEdit(HWND combo) { return ::FindWindowExW(combo, nullptr, L"Edit", nullptr); }
 
 void Key(HWND target, UINT vk) {
   DWORD_PTR r = 0;
   ::SendMessageTimeoutW(target, WM_KEYDOWN, vk, 1, SMTO_ABORTIFHUNG, 5000, &r);
-  ::SendMessageTimeoutW(target, WM_KEYUP, vk, 0xC0000001, SMTO_ABORTIFHUNG, 5000, &r);
+  ::SendMessageTimeoutW(target, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u), SMTO_ABORTIFHUNG,
+                        5000, &r);
 }
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -81,7 +82,7 @@ TEST(Settings, SaveWritesAllNineteenAndARestartLoadsThem) {
   {
     blackbox::Vigilo v({"settings-save", app + ".exe", Server::StandIn, {}});
     ASSERT_NE(v.WaitForMainWindow(), nullptr);
-    blackbox::SetTextOf(v.Control("SName"), "Caf\xE9 \xDCn\xEF" "code");
+    blackbox::SetTextOf(v.Control("SName"), "Caf\xE9 \xDCn\xEF\x63ode");
     blackbox::SetTextOf(v.Control("DPass"), "");
     Key(ComboEdit(v.Control("GType")), VK_DOWN);
     v.Click("Party");
@@ -120,7 +121,7 @@ TEST(Settings, SaveWritesAllNineteenAndARestartLoadsThem) {
   blackbox::Vigilo again({"settings-save", app + ".exe", Server::StandIn, {}});
   ASSERT_NE(again.WaitForMainWindow(), nullptr);
   EXPECT_EQ(again.Cmd(), savedLine);
-  EXPECT_TRUE(Contains(again.Cmd(), "-servername \"Caf\xE9 \xDCn\xEF" "code\"")) << again.Cmd();
+  EXPECT_TRUE(Contains(again.Cmd(), "-servername \"Caf\xE9 \xDCn\xEF\x63ode\"")) << again.Cmd();
 }
 
 TEST(Settings, StoredEdgeAndMalformedValuesLoad) {

@@ -46,7 +46,8 @@ int ServerProcesses() {
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
   PROCESSENTRY32 entry = {};
   entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+  for (BOOL more = ::Process32First(snapshot, &entry); more;
+       more = ::Process32Next(snapshot, &entry))
     if (::lstrcmpiA(entry.szExeFile, "nwserver.exe") == 0) ++n;
   ::CloseHandle(snapshot);
   return n;
@@ -87,7 +88,8 @@ class Soak {
         ASSERT_EQ(last, (std::vector<std::string>{"Server killed", "Server crashed...Restarting"}));
         break;
       case Fault::Exit:
-        ASSERT_EQ(last, (std::vector<std::string>{"Server killed", "Server shut down...Restarting"}));
+        ASSERT_EQ(last,
+                  (std::vector<std::string>{"Server killed", "Server shut down...Restarting"}));
         break;
       case Fault::LaunchFails:
         ASSERT_EQ(last[0], "Server killed");
@@ -155,7 +157,8 @@ TEST(Soak, ThousandsOfRestartsLeakNothing) {
   const char* leak = std::getenv("VIGILO_SOAK_LEAK");
   const std::string name = "Soak " + std::to_string(::GetCurrentProcessId());
   // Titles change only when the soak changes them.
-  blackbox::Vigilo v({"soak", "vigilo.exe", blackbox::Server::StandIn, {{"NWSTANDIN_FREEZE_AT", "0"}}});
+  blackbox::Vigilo v(
+      {"soak", "vigilo.exe", blackbox::Server::StandIn, {{"NWSTANDIN_FREEZE_AT", "0"}}});
   ASSERT_TRUE(v.WaitForMainWindow());
   blackbox::SetTextOf(v.Control("SName"), name);
   blackbox::Probe probe(v);
@@ -186,7 +189,8 @@ TEST(Soak, ThousandsOfRestartsLeakNothing) {
   }
   const Counts end = Count(probe);
 
-  std::printf("Soak: %d ticks, %d kills, %d launches.\n", soak.ticks(), soak.kills(), soak.launches());
+  std::printf("Soak: %d ticks, %d kills, %d launches.\n", soak.ticks(), soak.kills(),
+              soak.launches());
   std::printf("%-8s %12s %12s %12s\n", "", "at start", "log full", "at end");
   for (const char* kind : kCountKinds)
     std::printf("%-8s %12ld %12ld %12ld\n", kind, start.at(kind), baseline.at(kind), end.at(kind));

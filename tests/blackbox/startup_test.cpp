@@ -16,7 +16,8 @@ const char kDefaultLine[] =
 
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> found;
-  for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) found.push_back(c);
+  for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    found.push_back(c);
   return found;
 }
 
@@ -48,9 +49,11 @@ TEST(Startup, OutsideTheServersFolderShowsTheMessageAndEnds) {
       if (cls == "Static" && (style & SS_TYPEMASK) == SS_ICON && ::IsWindowVisible(child) &&
           ::SendMessageW(child, STM_GETICON, 0, 0) != 0)
         ADD_FAILURE() << "the message shows an icon";
-      if (cls == "Static" && !blackbox::TextOf(child).empty()) texts.push_back(blackbox::TextOf(child));
+      if (cls == "Static" && !blackbox::TextOf(child).empty())
+        texts.push_back(blackbox::TextOf(child));
     }
-    EXPECT_EQ(texts, std::vector<std::string>{"This program must be in the same folder as NWServer"});
+    EXPECT_EQ(texts,
+              std::vector<std::string>{"This program must be in the same folder as NWServer"});
     EXPECT_EQ(buttons, std::vector<std::string>{"OK"});
     for (HWND w : blackbox::TopLevelWindows(v.pid()))
       EXPECT_FALSE(::IsWindowVisible(w) && blackbox::TextOf(w) == "Vigilo v1.0 by Valmo");
@@ -76,7 +79,8 @@ TEST(Startup, FirstStartShowsDefaultsAndTheDefaultLine) {
                {"Players", "20"},      {"MinLvl", "1"},        {"MaxLvl", "40"},
                {"AutoSave", "0"},      {"PPass", ""},          {"DPass", "GM417"},
                {"APass", "Chief417"}};
-  for (const auto& s : shown) EXPECT_EQ(blackbox::TextOf(v.Control(s.control)), s.text) << s.control;
+  for (const auto& s : shown)
+    EXPECT_EQ(blackbox::TextOf(v.Control(s.control)), s.text) << s.control;
   const struct {
     const char* control;
     LRESULT check;
@@ -91,7 +95,9 @@ TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
   const std::string app = "vigilo_close";
   blackbox::DeleteStored(app);
   // The stand-in writes the command line it receives, in its current directory.
-  blackbox::Vigilo v({"startup-close", app + ".exe", Server::StandIn,
+  blackbox::Vigilo v({"startup-close",
+                      app + ".exe",
+                      Server::StandIn,
                       {{"NWSTANDIN_CMDLINE_FILE", "received.txt"}}});
   ASSERT_NE(v.WaitForMainWindow(), nullptr);
   const std::string name = "Left Running " + std::to_string(::GetCurrentProcessId());
@@ -100,9 +106,8 @@ TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
   const std::string shown = v.Cmd();
   v.Click("Start");
   HWND server = nullptr;
-  ASSERT_TRUE(blackbox::WaitFor(
-      [&] { return (server = blackbox::StandInWindow(name)) != nullptr; },
-      10000));
+  ASSERT_TRUE(blackbox::WaitFor([&] { return (server = blackbox::StandInWindow(name)) != nullptr; },
+                                10000));
   // The server got exactly the line shown.
   std::string received;
   if (FILE* f = std::fopen((v.folder() + "\\received.txt").c_str(), "rb")) {
@@ -142,7 +147,8 @@ TEST(Startup, ExecutableCarriesVersionIconAndManifest) {
     char* value = nullptr;
     UINT length = 0;
     std::string path = std::string("\\StringFileInfo\\040904E4\\") + f.field;
-    ASSERT_TRUE(::VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+    ASSERT_TRUE(
+        ::VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
         << f.field;
     EXPECT_STREQ(value, f.value) << f.field;
   }
@@ -154,8 +160,8 @@ TEST(Startup, ExecutableCarriesVersionIconAndManifest) {
   ASSERT_NE(manifest, nullptr);
   const char* text = static_cast<const char*>(::LockResource(::LoadResource(exe, manifest)));
   std::string xml(text, ::SizeofResource(exe, manifest));
-  for (const char* part : {"Microsoft.Windows.Common-Controls", "6.0.0.0", "dpiAware", "PerMonitorV2",
-                           "supportedOS", "asInvoker"})
+  for (const char* part : {"Microsoft.Windows.Common-Controls", "6.0.0.0", "dpiAware",
+                           "PerMonitorV2", "supportedOS", "asInvoker"})
     EXPECT_NE(xml.find(part), std::string::npos) << part;
   ::FreeLibrary(exe);
 }

@@ -28,7 +28,8 @@ HANDLE ServerProcess(const std::string& name) {
 
 DWORD ExitCodeAfter(HANDLE process, DWORD timeoutMs) {
   DWORD code = STILL_ACTIVE;
-  if (::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) ::GetExitCodeProcess(process, &code);
+  if (::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0)
+    ::GetExitCodeProcess(process, &code);
   return code;
 }
 
@@ -62,7 +63,8 @@ TEST(WorkedSequence, GivesItsNineLogLines) {
   blackbox::Probe probe(*v);
   ASSERT_EQ(probe.Ask("VigiloCallProbe", "callprobe.txt"), PrivilegeCalls(0, 0, 0));
   v->Click("Start");
-  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
+  ASSERT_TRUE(
+      blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
   EXPECT_TRUE(v->Log().empty());
 
   ASSERT_TRUE(WaitForLines(*v, 8, 300 * kSecond)) << v->Log().size() << " lines";
@@ -101,7 +103,8 @@ TEST(SlowStart, IsTakenAsShutDownAndRelaunched) {
   ASSERT_TRUE(WaitForLines(*v, 2, 75 * kSecond));
   EXPECT_EQ(v->Log(), (Lines{"Server killed", "Server shut down...Restarting"}));
   // The relaunch (launch 2) shows its window at once.
-  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
+  ASSERT_TRUE(
+      blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
   v->Click("Kill");
 }
 
@@ -112,8 +115,8 @@ TEST(LaunchFailure, IsLoggedAndTheWatchdogRecoversOnceTheServerIsBack) {
   v->Click("Start");
   // Launch 1 ends by itself; then the server program disappears.
   const std::string server = v->folder() + "\\nwserver.exe";
-  ASSERT_TRUE(blackbox::WaitFor([&] { return ::DeleteFileA(server.c_str()) != FALSE; },
-                                30 * kSecond, 500));
+  ASSERT_TRUE(
+      blackbox::WaitFor([&] { return ::DeleteFileA(server.c_str()) != FALSE; }, 30 * kSecond, 500));
 
   ASSERT_TRUE(WaitForLines(*v, 3, 75 * kSecond));
   Lines log = v->Log();
@@ -125,7 +128,8 @@ TEST(LaunchFailure, IsLoggedAndTheWatchdogRecoversOnceTheServerIsBack) {
 
   ASSERT_TRUE(::CopyFileA(STANDIN_EXE, server.c_str(), FALSE));
   ASSERT_TRUE(WaitForLines(*v, 5, 75 * kSecond));
-  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
+  ASSERT_TRUE(
+      blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
   log = v->Log();
   EXPECT_EQ(log[3], "Server killed");
   EXPECT_EQ(log[4], "Server shut down...Restarting");

@@ -16,11 +16,16 @@ using window::ControlKind;
 
 const char* ExpectedClass(ControlKind kind) {
   switch (kind) {
-    case ControlKind::TextBox: return "Edit";
-    case ControlKind::ComboBox: return "ComboBox";
-    case ControlKind::ListBox: return "ListBox";
-    case ControlKind::Label: return "Static";
-    default: return "Button";
+    case ControlKind::TextBox:
+      return "Edit";
+    case ControlKind::ComboBox:
+      return "ComboBox";
+    case ControlKind::ListBox:
+      return "ListBox";
+    case ControlKind::Label:
+      return "Static";
+    default:
+      return "Button";
   }
 }
 
@@ -99,11 +104,11 @@ TEST(Window, EveryControlOfTheTableAt96Dpi) {
   const struct {
     const char* combo;
     std::vector<std::string> items;
-  } lists[] = {
-      {"PVP", {"None", "Party", "Full"}},
-      {"GType", {"Action", "Story", "Story Lite", "Role Play", "Team", "Melee", "Arena", "Social",
+  } lists[] = {{"PVP", {"None", "Party", "Full"}},
+               {"GType",
+                {"Action", "Story", "Story Lite", "Role Play", "Team", "Melee", "Arena", "Social",
                  "Alternative", "PW Action", "PW Story", "Solo", "Tech Support"}},
-      {"Diff", {"Easy", "Normal", "Hardcore", "Difficult"}}};
+               {"Diff", {"Easy", "Normal", "Hardcore", "Difficult"}}};
   for (const auto& l : lists) {
     HWND combo = v.Control(l.combo);
     std::vector<std::string> items;
@@ -130,8 +135,8 @@ std::map<int, FontSeen> ProbeFonts(const blackbox::Vigilo& v) {
     int id = 0;
     FontSeen f;
     char face[64] = {};
-    if (std::sscanf(line.c_str(), "%d|%63[^|]|%ld|%ld|%d|%d|%d|%d", &id, face, &f.height,
-                    &f.weight, &f.charset, &f.italic, &f.underline, &f.strikeout) == 8) {
+    if (std::sscanf(line.c_str(), "%d|%63[^|]|%ld|%ld|%d|%d|%d|%d", &id, face, &f.height, &f.weight,
+                    &f.charset, &f.italic, &f.underline, &f.strikeout) == 8) {
       f.face = face;
       fonts[id] = f;
     }
@@ -219,9 +224,9 @@ TEST(Input, TabAndShiftTabFollowTheTabOrder) {
   ASSERT_NE(v.WaitForMainWindow(), nullptr);
   Foreground(v);
   const std::vector<std::string> order = {
-      "SName", "MName", "Port",  "PVP", "GType", "Diff",   "Players", "MinLvl",
-      "MaxLvl", "AutoSave", "PPass", "DPass", "APass", "Pub", "ELC", "ILR",
-      "Party", "Reload", "SVault", "Start", "Kill", "Save", "SName"};
+      "SName",  "MName",    "Port",   "PVP",   "GType", "Diff", "Players", "MinLvl",
+      "MaxLvl", "AutoSave", "PPass",  "DPass", "APass", "Pub",  "ELC",     "ILR",
+      "Party",  "Reload",   "SVault", "Start", "Kill",  "Save", "SName"};
   ASSERT_EQ(FocusedName(v), "SName");
   std::vector<std::string> visited = {FocusedName(v)};
   for (size_t i = 1; i < order.size(); ++i) {
@@ -267,8 +272,8 @@ TEST(Input, ClickingLabelsTheFrameOrALogLineChangesNothing) {
   const std::string cmd = v.Cmd();
   const std::vector<std::string> log = v.Log();
 
-  std::vector<const char*> targets = {"Label",  "Label2", "Label3",  "Label4",  "Label5",
-                                      "Label6", "Label7", "Label8",  "Label9",  "Label10",
+  std::vector<const char*> targets = {"Label",   "Label2",  "Label3",  "Label4", "Label5",
+                                      "Label6",  "Label7",  "Label8",  "Label9", "Label10",
                                       "Label11", "Label12", "Label13", "cmd"};
   for (const char* name : targets) {
     window::PixelRect r = window::ClientRect(*window::FindControl(name), 96);
@@ -301,7 +306,8 @@ void SetLogPixels(DWORD dpi) {
     HKEY k;
     if (::RegCreateKeyExA(p.root, p.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) ==
         ERROR_SUCCESS) {
-      ::RegSetValueExA(k, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+      ::RegSetValueExA(k, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                       sizeof dpi);
       ::RegCloseKey(k);
     }
   }

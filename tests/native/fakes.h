@@ -100,7 +100,7 @@ class Timer : public platform::Timer {
   }
   void SetEnabled(bool on) override {
     enabled = on;
-    calls.push_back(on ? "enable" : "disable");
+    calls.emplace_back(on ? "enable" : "disable");
   }
 };
 
@@ -118,9 +118,7 @@ class Windows : public platform::WindowList {
   platform::WindowHandle Next(platform::WindowHandle w) override {
     return w < windows.size() ? w + 1 : 0;
   }
-  platform::WindowHandle Parent(platform::WindowHandle w) override {
-    return windows[w - 1].owner;
-  }
+  platform::WindowHandle Parent(platform::WindowHandle w) override { return windows[w - 1].owner; }
   int Title(platform::WindowHandle w, char* buffer, int max) override {
     ++titleReads;
     const std::string& title = windows[w - 1].title;
@@ -161,11 +159,11 @@ class Processes : public platform::ProcessApi {
     return r;
   }
   int32_t GetVersion() override {
-    calls.push_back("GetVersion");
+    calls.emplace_back("GetVersion");
     return version;
   }
   platform::Handle GetCurrentProcess() override {
-    calls.push_back("GetCurrentProcess");
+    calls.emplace_back("GetCurrentProcess");
     return 0x7777;  // stands for the pseudo-handle
   }
   bool OpenProcessToken(platform::Handle process, uint32_t access,
@@ -183,9 +181,8 @@ class Processes : public platform::ProcessApi {
   }
   bool AdjustTokenPrivileges(platform::Handle, bool disableAll,
                              const platform::TokenPrivileges& p) override {
-    calls.push_back("AdjustTokenPrivileges disableAll=" + std::to_string(disableAll) +
-                    " count=" + std::to_string(p.privilegeCount) +
-                    " luid=" + std::to_string(p.luid.lowPart) +
+    calls.push_back("AdjustTokenPrivileges disableAll=" + std::to_string(disableAll) + " count=" +
+                    std::to_string(p.privilegeCount) + " luid=" + std::to_string(p.luid.lowPart) +
                     " attributes=" + std::to_string(p.attributes));
     return adjustOk;
   }

@@ -14,11 +14,10 @@ TEST(Layout, PixelColumnAt96Dpi) {
     const char* name;
     window::PixelRect px;
   } cases[] = {
-      {"SName", {56, 8, 113, 19}},    {"PVP", {48, 40, 57, 21}},
-      {"PPass", {72, 120, 89, 19}},   {"APass", {352, 120, 89, 19}},
-      {"Label10", {16, 120, 57, 17}}, {"List1", {8, 160, 457, 148}},
-      {"cmd", {8, 320, 569, 65}},     {"Frame1", {8, 104, 457, 41}},
-      {"Save", {488, 216, 81, 25}},   {"SVault", {488, 168, 73, 25}},
+      {"SName", {56, 8, 113, 19}},    {"PVP", {48, 40, 57, 21}},      {"PPass", {72, 120, 89, 19}},
+      {"APass", {352, 120, 89, 19}},  {"Label10", {16, 120, 57, 17}}, {"List1", {8, 160, 457, 148}},
+      {"cmd", {8, 320, 569, 65}},     {"Frame1", {8, 104, 457, 41}},  {"Save", {488, 216, 81, 25}},
+      {"SVault", {488, 168, 73, 25}},
   };
   for (const auto& c : cases) {
     const window::ControlSpec* spec = window::FindControl(c.name);
@@ -58,7 +57,8 @@ TEST(Layout, SettingControlsComeFirstInFieldOrderWithTheirIds) {
     EXPECT_EQ(window::kControls[f].id, window::kFirstFieldId + f);
   }
   std::set<int> ids;
-  for (const window::ControlSpec& c : window::kControls) EXPECT_TRUE(ids.insert(c.id).second) << c.name;
+  for (const window::ControlSpec& c : window::kControls)
+    EXPECT_TRUE(ids.insert(c.id).second) << c.name;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "fakes.h"
 #include "platform/app_name.h"
 #include "server/command_line.h"
@@ -32,13 +34,25 @@ TEST(ParseInt16, AcceptsPlainDecimalsAndRejectsTheRest) {
     bool ok;
     int value;
   } cases[] = {
-      {"0", true, 0},           {"-1", true, -1},         {"12", true, 12},
-      {"32767", true, 32767},   {"-32768", true, -32768}, {" 2 ", true, 2},
-      {"+3", true, 3},          {"007", true, 7},         {"32768", false, 0},
-      {"-32769", false, 0},     {"99999999999999999999", false, 0},
-      {"", false, 0},           {"-", false, 0},          {"abc", false, 0},
-      {"1.5", false, 0},        {"1e2", false, 0},        {"2x", false, 0},
-      {"0x10", false, 0},       {"- 1", false, 0},
+      {"0", true, 0},
+      {"-1", true, -1},
+      {"12", true, 12},
+      {"32767", true, 32767},
+      {"-32768", true, -32768},
+      {" 2 ", true, 2},
+      {"+3", true, 3},
+      {"007", true, 7},
+      {"32768", false, 0},
+      {"-32769", false, 0},
+      {"99999999999999999999", false, 0},
+      {"", false, 0},
+      {"-", false, 0},
+      {"abc", false, 0},
+      {"1.5", false, 0},
+      {"1e2", false, 0},
+      {"2x", false, 0},
+      {"0x10", false, 0},
+      {"- 1", false, 0},
   };
   for (const auto& c : cases) {
     std::optional<int16_t> v = settings::ParseInt16(c.text);
@@ -67,8 +81,8 @@ TEST(LoadSettings, NothingStoredGivesEveryDefaultAndTheDefaultLine) {
 TEST(LoadSettings, AssignsEveryControlOnceInFieldOrder) {
   fakes::Store store;
   Loaded l = Load(store);
-  std::vector<int> expected;
-  for (int f = 0; f < settings::kFieldCount; ++f) expected.push_back(f);
+  std::vector<int> expected(settings::kFieldCount);
+  std::iota(expected.begin(), expected.end(), 0);
   EXPECT_EQ(l.view.assignments, expected);
 }
 
@@ -108,10 +122,10 @@ TEST(LoadSettings, MalformedNumbersTakeTheDefaultAndAreLogged) {
     int field;
     int16_t fallback;
   } cases[] = {
-      {"PVP", "abc", Field::PVP, 2},        {"PVP", "3", Field::PVP, 2},
-      {"GType", "-2", Field::GType, 0},     {"GType", "13", Field::GType, 0},
-      {"Diff", "70000", Field::Diff, 1},    {"Diff", "", Field::Diff, 1},
-      {"Pub", "3", Field::Pub, 1},          {"SVault", "-1", Field::SVault, 0},
+      {"PVP", "abc", Field::PVP, 2},     {"PVP", "3", Field::PVP, 2},
+      {"GType", "-2", Field::GType, 0},  {"GType", "13", Field::GType, 0},
+      {"Diff", "70000", Field::Diff, 1}, {"Diff", "", Field::Diff, 1},
+      {"Pub", "3", Field::Pub, 1},       {"SVault", "-1", Field::SVault, 0},
       {"ILR", "1.0", Field::ILR, 0},
   };
   for (const auto& c : cases) {
@@ -134,9 +148,10 @@ TEST(LoadSettings, AValueOfAnotherStoreTypeTakesTheDefaultAndIsLogged) {
   Loaded l = Load(store);
   EXPECT_EQ(l.view.texts[Field::SName], "My Server");
   EXPECT_EQ(l.view.numbers[Field::PVP], 2);
-  EXPECT_EQ(l.log, (std::vector<std::string>{
-                       "Stored setting SName (\"REG_DWORD 7\") is invalid; using the default.",
-                       "Stored setting PVP (\"REG_BINARY, 3 bytes\") is invalid; using the default."}));
+  EXPECT_EQ(l.log,
+            (std::vector<std::string>{
+                "Stored setting SName (\"REG_DWORD 7\") is invalid; using the default.",
+                "Stored setting PVP (\"REG_BINARY, 3 bytes\") is invalid; using the default."}));
 }
 
 TEST(SaveSettings, WritesAllNineteenKeysAsDecimalTextInOrder) {

@@ -60,11 +60,10 @@ TEST_F(SupervisorTest, WorkedSequenceGivesItsNineLines) {
   sup.Timer1_Timer();  // 270 s
   sup.Kill_Click();    // 285 s
 
-  EXPECT_EQ(Log(), (Lines{"NWServer - My Server T1", "NWServer - My Server T2",
-                          "Server killed", "Server crashed...Restarting",
-                          "NWServer - My Server T3", "Server killed",
-                          "Server shut down...Restarting", "NWServer - My Server T4",
-                          "Server killed"}));
+  EXPECT_EQ(Log(),
+            (Lines{"NWServer - My Server T1", "NWServer - My Server T2", "Server killed",
+                   "Server crashed...Restarting", "NWServer - My Server T3", "Server killed",
+                   "Server shut down...Restarting", "NWServer - My Server T4", "Server killed"}));
   EXPECT_FALSE(timer.enabled);
   EXPECT_EQ(supervision::VisibleText(sup.LastStatus()), "NWServer - My Server T4");
   EXPECT_EQ(sup.LastStatus().size(), 256u);
@@ -154,7 +153,8 @@ TEST_F(SupervisorTest, RestartRunsTheCommandLineAsItIsNow) {
 TEST_F(SupervisorTest, FailedLaunchIsLoggedAndTheWatchdogKeepsTrying) {
   processes.launchOk = false;
   sup.Start_Click();
-  EXPECT_EQ(Log(), (Lines{"Server could not be started: The system cannot find the file specified."}));
+  EXPECT_EQ(Log(),
+            (Lines{"Server could not be started: The system cannot find the file specified."}));
   EXPECT_EQ(sup.ServerPID(), 0);
   EXPECT_TRUE(timer.enabled);
   EXPECT_EQ(timer.interval, 60000u);
@@ -217,9 +217,9 @@ TEST_F(SupervisorTest, KillProcessOn9xSkipsThePrivilege) {
   sup.Start_Click();
   processes.calls.clear();
   EXPECT_EQ(sup.KillProcess(100, 7), -1);
-  EXPECT_EQ(processes.calls, (Lines{"GetVersion", "OpenProcess 0x1F0FFF 0 100",
-                                    "TerminateProcess 100 7", "CloseHandle process",
-                                    "GetVersion"}));
+  EXPECT_EQ(processes.calls,
+            (Lines{"GetVersion", "OpenProcess 0x1F0FFF 0 100", "TerminateProcess 100 7",
+                   "CloseHandle process", "GetVersion"}));
 }
 
 TEST_F(SupervisorTest, KillProcessStopsWhenAPrivilegeStepFailsAndClosesTheToken) {

@@ -96,14 +96,16 @@ TEST_F(RealProcesses, FailedLaunchIsLoggedInWordsAndKeepsTheOldId) {
   sup.Start_Click();
   EXPECT_EQ(sup.ServerPID(), 0);
   ASSERT_EQ(host.log.size(), 1u);
-  EXPECT_EQ(host.log[0], "Server could not be started: " + platform::ErrorText(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(host.log[0],
+            "Server could not be started: " + platform::ErrorText(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(Privilege, DebugPrivilegeCanBeEnabledOnThisSystem) {
   auto api = platform::CreateSystemProcessApi();
   ASSERT_GE(api->GetVersion(), 0) << "NT family expected";
   platform::Handle token = 0;
-  ASSERT_TRUE(api->OpenProcessToken(api->GetCurrentProcess(), platform::kTokenAdjustAndQuery, &token));
+  ASSERT_TRUE(
+      api->OpenProcessToken(api->GetCurrentProcess(), platform::kTokenAdjustAndQuery, &token));
   platform::TokenPrivileges set;
   ASSERT_TRUE(api->LookupPrivilegeValueA("", "SeDebugPrivilege", &set.luid));
   set.privilegeCount = 1;

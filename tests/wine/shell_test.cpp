@@ -13,8 +13,8 @@ class InFreshFolder : public ::testing::Test {
     char base[MAX_PATH];
     ::GetTempPathA(MAX_PATH, base);
     folder_ = std::string(base) + "vigilo-shell-" + std::to_string(::GetCurrentProcessId()) + "-" +
-              std::to_string(::GetTickCount()) +
-              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+              std::to_string(::GetTickCount()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
     ::CreateDirectoryA(folder_.c_str(), nullptr);
     ::GetCurrentDirectoryA(MAX_PATH, previous_);
     ASSERT_TRUE(::SetCurrentDirectoryA(folder_.c_str()));

@@ -53,7 +53,7 @@ TEST(RegistryStore, RoundTripsTextsExactlyAsRegSz) {
     std::wstring wide;
   } cases[] = {
       {"PPass", "", L""},
-      {"SName", "Caf\xE9 \xDCn\xEF" "code", L"Caf\u00e9 \u00dcn\u00efcode"},
+      {"SName", "Caf\xE9 \xDCn\xEF\x63ode", L"Caf\u00e9 \u00dcn\u00efcode"},
       {"MName", "  blanks kept  ", L"  blanks kept  "},
       {"APass", "q\"uo&te", L"q\"uo&te"},
   };

@@ -15,8 +15,8 @@ class RealWindows : public ::testing::Test {
   }
   // Each new window goes on top of the Z order.
   HWND Make(const std::string& title, HWND owner = nullptr, bool visible = true) {
-    HWND w = ::CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP | WS_CAPTION, 10, 10, 200,
-                               60, owner, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    HWND w = ::CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP | WS_CAPTION, 10, 10, 200, 60,
+                               owner, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     if (visible) ::ShowWindow(w, SW_SHOWNOACTIVATE);
     ::SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     made_.push_back(w);
@@ -64,7 +64,8 @@ TEST_F(RealWindows, StatusChangesWithTheTitle) {
   ::SetWindowTextA(w, (prefix_ + " up 2s").c_str());
   EXPECT_NE(a, supervision::FindServerWindow(*windows_, prefix_));
   // Title, NUL, then blank filler to 256 characters.
-  EXPECT_EQ(a, prefix_ + " up 1s" + std::string(1, '\0') + std::string(256 - prefix_.size() - 7, ' '));
+  EXPECT_EQ(a,
+            prefix_ + " up 1s" + std::string(1, '\0') + std::string(256 - prefix_.size() - 7, ' '));
 }
 
 }  // namespace

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The tree is clean under clang-format and clang-tidy (.clang-format,
+# .clang-tidy): the portable code as the native build compiles it, the
+# Windows code as the MinGW builds do.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mapfile -t sources < <(git ls-files '*.cpp' '*.h')
+clang-format --dry-run -Werror "${sources[@]}"
+
+# Files of a build's compile database, less GoogleTest's and those already seen.
+declare -A seen
+files_of() {
+  local file
+  for file in $(grep -o '"file": *"[^"]*"' "$1/compile_commands.json" | sed 's/.*"\([^"]*\)"$/\1/'); do
+    [[ $file == */googletest/* || -n ${seen[$file]:-} ]] && continue
+    seen[$file]=1
+    echo "$file"
+  done
+}
+
+# clang does not know MinGW g++'s own C++ headers; hand it the compiler's list.
+mingw_args() {
+  echo "--extra-arg=--target=i686-w64-mingw32"
+  echo | "$1" -xc++ -E -v - 2>&1 | sed -n '/<...> search starts/,/End of search/p' |
+    awk '/^ / {print "--extra-arg=-isystem" $1}'
+}
+
+status=0
+tidy() {
+  local build=$1
+  shift
+  mapfile -t files < <(files_of "$build")
+  [ ${#files[@]} -eq 0 ] && return 0
+  printf '%s\n' "${files[@]}" |
+    xargs -P "$(nproc)" -n 4 clang-tidy --quiet -p "$build" "$@" 2>/dev/null || status=1
+}
+tidy build/native
+tidy build/win32-tests $(mingw_args i686-w64-mingw32-g++-posix)
+tidy build/win32 $(mingw_args i686-w64-mingw32-g++-win32)
+[ $status -eq 0 ] && echo "Lint: clean under clang-format and clang-tidy."
+exit $status
