@@ -2,7 +2,7 @@
 # `make test` runs every test. Both install what is missing first.
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup build test lint soak fuzz run screenshot clean
+.PHONY: all setup build test lint soak fuzz bench release run screenshot clean
 
 all: build
 
@@ -33,6 +33,15 @@ fuzz: setup
 	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j $(JOBS)
 	@scripts/fuzz.sh
 
+# Benchmarks natively and under Wine; the figures go to docs/performance.md.
+bench: build
+	@cmake --preset bench >/dev/null && cmake --build --preset bench -j $(JOBS) --target core_bench
+	@scripts/bench.sh
+
+# The 32- and 64-bit zips in dist/, reproducible byte for byte.
+release: build
+	@scripts/release.sh
+
 run: build
 	@scripts/run-demo.sh
 
@@ -40,4 +49,4 @@ screenshot: build
 	@VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh scripts/screenshot.sh docs/vigilo.png
 
 clean:
-	rm -rf build
+	rm -rf build dist

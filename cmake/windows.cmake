@@ -15,7 +15,12 @@ add_library(vigilo_win STATIC
 target_link_libraries(vigilo_win PUBLIC vigilo_core comctl32 advapi32 gdi32 user32)
 
 if(VIGILO_BUILD_PRODUCT)
+  # Reproducible: no link time stamp in the PE, no build folder in the code.
   set(PRODUCT_LINK ${STATIC_LINK})
+  if(MINGW)
+    list(APPEND PRODUCT_LINK -Wl,--no-insert-timestamp)
+    add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+  endif()
   if(MINGW AND CMAKE_SIZEOF_VOID_P EQUAL 4)
     # Windows 95, 98 and ME load only programs that ask for 4.0 or less.
     list(APPEND PRODUCT_LINK -Wl,--major-os-version,4,--minor-os-version,0
@@ -89,15 +94,20 @@ target_compile_definitions(blackbox_tests PRIVATE
   SCRATCH_DIR="${WIN_SCRATCH_DIR}"
   PROBE_DLL="${WIN_PROBE_DLL}")
 
+# Side-by-side figures under Wine (make bench).
+add_executable(wine_bench tests/bench/wine_bench.cpp)
+target_link_libraries(wine_bench PRIVATE vigilo_core psapi user32 ${STATIC_LINK})
+
 # Each scenario is its own test so that ctest -j runs them side by side.
 foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure KillFirst Input Dpi
               Soak)
   add_test(NAME blackbox_${suite} COMMAND blackbox_tests --gtest_filter=${suite}.*)
   set_tests_properties(blackbox_${suite} PROPERTIES LABELS blackbox)
 endforeach()
-# Real keystrokes go to the foreground window, and the DPI setting is the
-# whole prefix's: these run alone.
-set_tests_properties(blackbox_Input blackbox_Dpi PROPERTIES RUN_SERIAL TRUE)
+# Real keystrokes go to the foreground window, the DPI setting is the whole
+# prefix's, and the soak wants a desktop where no other window comes and
+# goes: these run alone.
+set_tests_properties(blackbox_Input blackbox_Dpi blackbox_Soak PROPERTIES RUN_SERIAL TRUE)
 
 # The Windows 9x code path: these run again in a prefix where Wine reports
 # Windows 98 (scripts/test.sh), and check that it does.

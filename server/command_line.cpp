@@ -47,6 +47,7 @@ std::string NumberPiece(int16_t value) {
 
 std::string BuildCommandLine(const settings::SettingsView& view) {
   std::string line = kProgramName;
+  line.reserve(512);  // room for the default line and usual edits: no regrowth
   for (int field = 0; field < settings::kFieldCount; ++field) {
     const Piece& piece = kPieces[field];
     line += piece.option;
@@ -55,7 +56,9 @@ std::string BuildCommandLine(const settings::SettingsView& view) {
         line += view.Text(field);
         break;
       case Form::Quoted:
-        line += '"' + view.Text(field) + '"';
+        line += '"';
+        line += view.Text(field);
+        line += '"';
         break;
       case Form::Number:
         line += NumberPiece(view.Number(field));

@@ -3,7 +3,9 @@
 // WM_TIMER its timer would post) with no wait between ticks. Servers hang,
 // exit and now and then cannot be launched, so every few ticks a kill and a
 // relaunch happen. The probe counts what Vigilo's process holds once the log
-// is full and again at the end: nothing may grow.
+// is full and again at the end: nothing may grow. It runs alone: a window
+// that closes while the watchdog walks the desktop ends the walk, which then
+// reads as a shut-down server.
 //
 // VIGILO_SOAK_TICKS sets the number of ticks (default 1500; `make soak` runs
 // 10000). VIGILO_SOAK_LEAK=handles|gdi|windows|private makes the probe leak
@@ -106,26 +108,27 @@ class Soak {
   // Waits for the one window of this soak's servers, of a new process.
   void WaitForNewServer() {
     const DWORD old = window_ ? ProcessOf(window_) : 0;
-    const std::wstring prefix = blackbox::ToWide("NWServer - " + name_ + " ");
     HWND found = nullptr;
     ASSERT_TRUE(blackbox::WaitFor(
         [&] {
-          found = nullptr;
-          int windows = 0;
-          for (HWND w = ::FindWindowW(L"NWStandInServer", nullptr); w;
-               w = ::FindWindowExW(nullptr, w, L"NWStandInServer", nullptr)) {
-            wchar_t title[256] = {};
-            ::GetWindowTextW(w, title, 256);
-            if (std::wstring(title).rfind(prefix, 0) != 0) continue;
-            ++windows;
-            if (ProcessOf(w) != old) found = w;
-          }
-          return found && windows == 1;
+          std::vector<HWND> windows = ServerWindows();
+          found = windows.size() == 1 && ProcessOf(windows[0]) != old ? windows[0] : nullptr;
+          return found != nullptr;
         },
         20000, 5))
         << "tick " << ticks_;
     window_ = found;
     ++launches_;
+  }
+
+  // A failed run leaves no server behind (it would hold the runner's output open).
+  ~Soak() {
+    for (HWND w : ServerWindows()) {
+      HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, ProcessOf(w));
+      if (!process) continue;
+      ::TerminateProcess(process, 0);
+      ::CloseHandle(process);
+    }
   }
 
   int ticks() const { return ticks_; }
@@ -134,6 +137,18 @@ class Soak {
   HWND window() const { return window_; }
 
  private:
+  std::vector<HWND> ServerWindows() const {
+    const std::wstring prefix = blackbox::ToWide("NWServer - " + name_ + " ");
+    std::vector<HWND> windows;
+    for (HWND w = ::FindWindowW(L"NWStandInServer", nullptr); w;
+         w = ::FindWindowExW(nullptr, w, L"NWStandInServer", nullptr)) {
+      wchar_t title[256] = {};
+      ::GetWindowTextW(w, title, 256);
+      if (std::wstring(title).rfind(prefix, 0) == 0) windows.push_back(w);
+    }
+    return windows;
+  }
+
   // The server dies, as a crash ends it; its window goes with it. (Closed
   // by WM_CLOSE, a process takes Wine two seconds to end.)
   void EndServer() {

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# `make bench`: the core's benchmarks natively, then the figures under Wine
+# side by side with notepad.exe; the tables replace the measured part of
+# docs/performance.md (between its "figures" markers).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+doc=docs/performance.md
+win() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
+
+native=$(build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true |
+  awk '/_median/ {sub(/_median/, "", $1); cpu[$1] = $4; printf "| %s | %s ns |\n", $1, $4}
+       END {printf "\nBuildCommandLine / BareConcatenation: %.2fx\n", cpu["BuildCommandLine"] / cpu["BareConcatenation"]}')
+wine=$(VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh wine build/win32-tests/wine_bench.exe \
+  "$(win build/win32/vigilo.exe)" "$(win build/win32/standin/nwserver.exe)" "$(win build/bench/folder)" \
+  "${BENCH_PAIRS:-10}" | tr -d '\r')
+
+figures=$(cat <<MD
+<!-- figures: written by \`make bench\` -->
+Measured $(date -u +%Y-%m-%d) on $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores,
+$(wine --version) with Xvfb, $(uname -sr). Reproduce with \`make bench\`.
+
+Native (Google Benchmark, median of 5 repetitions, CPU time per call):
+
+| benchmark | CPU time |
+|---|---|
+$native
+
+Under Wine (32-bit vigilo.exe; programs started by CreateProcess from a parent inside Wine):
+
+$wine
+<!-- /figures -->
+MD
+)
+python3 - "$doc" "$figures" <<'PY'
+import re, sys
+path, figures = sys.argv[1], sys.argv[2]
+text = open(path).read()
+text = re.sub(r'<!-- figures.*?<!-- /figures -->', lambda m: figures, text, flags=re.S)
+open(path, 'w').write(text)
+PY
+echo "$figures"
