@@ -99,7 +99,7 @@ double Keystroke(const Started& v, size_t length, int repeats) {
   std::vector<double> times;
   for (int i = 0; i < repeats; ++i) {
     ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(std::string(length, 'a').c_str()));
-    ::SendMessageA(edit, EM_SETSEL, length, length);
+    ::SendMessageA(edit, EM_SETSEL, length, static_cast<LPARAM>(length));
     ::RedrawWindow(v.window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const double t0 = Now();
     ::SendMessageA(edit, WM_CHAR, 'x', 1);
@@ -114,6 +114,7 @@ HWND StandIn() { return ::FindWindowA("NWStandInServer", nullptr); }
 // One watchdog tick, healthy, with 200 more top-level windows on the desktop.
 double Tick(const Started& v, int repeats) {
   std::vector<HWND> crowd;
+  crowd.reserve(200);
   for (int i = 0; i < 200; ++i)
     crowd.push_back(::CreateWindowExA(0, "STATIC", ("Window " + std::to_string(i)).c_str(),
                                       WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr));
