@@ -33,11 +33,10 @@ HANDLE WINAPI CreateSemaphoreViaA(LPSECURITY_ATTRIBUTES security, LONG initial, 
 }  // namespace
 
 // The import slots, under the names the runtime's objects refer to.
+using ModuleFn = HMODULE(WINAPI*)(LPCWSTR);
+using SemaphoreFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LONG, LONG, LPCWSTR);
 extern "C" {
-HMODULE(WINAPI* kGetModuleHandleW)
-(LPCWSTR) __asm__("__imp__GetModuleHandleW@4") = GetModuleHandleViaA;
-HMODULE(WINAPI* kLoadLibraryW)(LPCWSTR) __asm__("__imp__LoadLibraryW@4") = LoadLibraryViaA;
-HANDLE(WINAPI* kCreateSemaphoreW)
-(LPSECURITY_ATTRIBUTES, LONG, LONG,
- LPCWSTR) __asm__("__imp__CreateSemaphoreW@16") = CreateSemaphoreViaA;
+ModuleFn kGetModuleHandleW __asm__("__imp__GetModuleHandleW@4") = GetModuleHandleViaA;
+ModuleFn kLoadLibraryW __asm__("__imp__LoadLibraryW@4") = LoadLibraryViaA;
+SemaphoreFn kCreateSemaphoreW __asm__("__imp__CreateSemaphoreW@16") = CreateSemaphoreViaA;
 }
