@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace platform {
 
@@ -10,18 +12,15 @@ using WindowHandle = std::uintptr_t;  // 0 is none
 class WindowList {
  public:
   virtual ~WindowList() = default;
-  virtual WindowHandle First() = 0;                    // FindWindowA(NULL, NULL)
-  virtual WindowHandle Next(WindowHandle window) = 0;  // GetWindow(.., GW_HWNDNEXT)
-  virtual WindowHandle Parent(WindowHandle window) = 0;
-  // GetWindowTextA: copies at most max-1 bytes and a NUL; returns the count copied.
+  // Every top-level window, front to back, taken in one call (EnumWindows).
+  // Walked from this list, a window that closes or moves while the titles are
+  // read can neither end the walk early nor hide a window that stayed put.
+  virtual std::vector<WindowHandle> TopLevel() = 0;
+  virtual WindowHandle Parent(WindowHandle window) = 0;  // 0 also for a window gone
+  // GetWindowTextA: copies at most max-1 bytes and a NUL; returns the count
+  // copied, 0 for a window gone.
   virtual int Title(WindowHandle window, char* buffer, int max) = 0;
 };
-
-}  // namespace platform
-
-#include <memory>
-
-namespace platform {
 
 std::unique_ptr<WindowList> CreateDesktopWindowList();
 

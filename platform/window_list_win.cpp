@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <new>
+
 #include "platform/window_list.h"
 
 namespace platform {
@@ -9,11 +11,22 @@ namespace {
 HWND W(WindowHandle w) { return reinterpret_cast<HWND>(w); }
 WindowHandle Of(HWND w) { return reinterpret_cast<WindowHandle>(w); }
 
+BOOL CALLBACK Collect(HWND window, LPARAM list) {
+  // No exception may cross user32's frames: out of memory ends the list here.
+  try {
+    reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(Of(window));
+    return TRUE;
+  } catch (const std::bad_alloc&) {
+    return FALSE;
+  }
+}
+
 class DesktopWindowList : public WindowList {
  public:
-  WindowHandle First() override { return Of(::FindWindowA(nullptr, nullptr)); }
-  WindowHandle Next(WindowHandle window) override {
-    return Of(::GetWindow(W(window), GW_HWNDNEXT));
+  std::vector<WindowHandle> TopLevel() override {
+    std::vector<WindowHandle> windows;
+    ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
+    return windows;
   }
   WindowHandle Parent(WindowHandle window) override { return Of(::GetParent(W(window))); }
   int Title(WindowHandle window, char* buffer, int max) override {

@@ -7,9 +7,9 @@ const char kShutdown[] = "shutdown";
 // By value: the finder works on its own copy of the prefix.
 std::string FindServerWindow(platform::WindowList& windows,
                              std::string prefix) {  // NOLINT(performance-unnecessary-value-param)
-  for (platform::WindowHandle window = windows.First(); window != 0;
-       window = windows.Next(window)) {
+  for (platform::WindowHandle window : windows.TopLevel()) {
     if (windows.Parent(window) != 0) continue;  // an owned pop-up
+    // A window gone since the list was taken reads as no title: skipped.
     // Fresh blanks for every window: the filler after the NUL is part of the status.
     std::string buffer(kTitleBufferLength, ' ');
     int copied = windows.Title(window, &buffer[0], kTitleBufferLength);

@@ -110,17 +110,22 @@ class Windows : public platform::WindowList {
   struct Window {
     std::string title;
     platform::WindowHandle owner = 0;
+    bool gone = false;  // closed after the list was taken
   };
   std::vector<Window> windows;  // handle = index + 1
   int titleReads = 0;
 
-  platform::WindowHandle First() override { return windows.empty() ? 0 : 1; }
-  platform::WindowHandle Next(platform::WindowHandle w) override {
-    return w < windows.size() ? w + 1 : 0;
+  std::vector<platform::WindowHandle> TopLevel() override {
+    std::vector<platform::WindowHandle> handles;
+    for (size_t i = 0; i < windows.size(); ++i) handles.push_back(i + 1);
+    return handles;
   }
-  platform::WindowHandle Parent(platform::WindowHandle w) override { return windows[w - 1].owner; }
+  platform::WindowHandle Parent(platform::WindowHandle w) override {
+    return windows[w - 1].gone ? 0 : windows[w - 1].owner;
+  }
   int Title(platform::WindowHandle w, char* buffer, int max) override {
     ++titleReads;
+    if (windows[w - 1].gone) return 0;
     const std::string& title = windows[w - 1].title;
     int n = static_cast<int>(title.size()) < max - 1 ? static_cast<int>(title.size()) : max - 1;
     title.copy(buffer, n);
