@@ -36,7 +36,12 @@ class SystemProcessApi : public ProcessApi {
     return result;
   }
 
-  int32_t GetVersion() override { return static_cast<int32_t>(::GetVersion()); }
+  int32_t GetVersion() override {
+#ifdef _MSC_VER
+#pragma warning(suppress : 4996)  // deprecated in recent SDKs; its sign is all we need
+#endif
+    return static_cast<int32_t>(::GetVersion());
+  }
 
   Handle GetCurrentProcess() override { return Of(::GetCurrentProcess()); }
 

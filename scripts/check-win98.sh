@@ -20,6 +20,10 @@ stub() {
     grep -qxE 'TryEnterCriticalSection|GetHandleInformation|SetHandleInformation' <<<"$2"
 }
 
+# From comctl32 only InitCommonControls: NT 4.0 and 95 ship version 4.00,
+# which lacks InitCommonControlsEx and much else that 98's 4.72 has.
+comctl32_only() { [[ $1 != comctl32.dll || $2 == InitCommonControls ]]; }
+
 # "DLL Name: X" opens a DLL's imports; each import line is "vma hint name".
 while read -r dll name; do
   list=$lists/$(tr 'A-Z' 'a-z' <<<"${dll%.*}")_98.txt
@@ -29,6 +33,9 @@ while read -r dll name; do
     status=1
   elif ! grep -qxF "$name" "$list"; then
     echo "$exe imports $name from $dll, which Windows 98 does not export"
+    status=1
+  elif ! comctl32_only "$(tr 'A-Z' 'a-z' <<<"$dll")" "$name"; then
+    echo "$exe imports $name from $dll, which NT 4.0 and 95 do not export (only InitCommonControls)"
     status=1
   elif stub "$(tr 'A-Z' 'a-z' <<<"$dll")" "$name"; then
     echo "$exe imports $name from $dll, which Windows 98 exports only as a failing stub"

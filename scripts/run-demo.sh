@@ -11,11 +11,8 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # A prefix of its own that lasts between runs, so saved settings stay.
 export WINEPREFIX="$PWD/build/wineprefix"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Preparing a Wine prefix in build/wineprefix (once, about 20 s)..."
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
+[ -f "$WINEPREFIX/system.reg" ] || echo "Preparing a Wine prefix in build/wineprefix (once, about 20 s)..."
+scripts/wine-prefix.sh
 
 cd build/demo
 if [ -n "${DISPLAY:-}" ]; then

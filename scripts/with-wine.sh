@@ -27,10 +27,7 @@ if [ -z "${DISPLAY:-}" ] || [ "${VIGILO_OWN_DISPLAY:-}" = 1 ]; then
   rm -f "$display_file"
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1
-  wineserver -w
-fi
+"$(dirname "$0")/wine-prefix.sh"
 # VIGILO_WINE_VERSION=win98 makes Wine report that Windows version to every program.
 if [ -n "${VIGILO_WINE_VERSION:-}" ]; then
   wine reg add 'HKCU\Software\Wine' /v Version /d "$VIGILO_WINE_VERSION" /f >/dev/null 2>&1

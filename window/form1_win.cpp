@@ -50,9 +50,11 @@ RECT FrameForClient(int width, int height, int dpi) {
   return r;
 }
 
+// The system's character set: national letters show as typed; on a Western
+// system this is the Western font.
 HFONT MakeFont(const char* face, int centipoints, int weight, int dpi) {
   return ::CreateFontA(-MulDiv(centipoints, dpi, 7200), 0, 0, 0, weight, FALSE, FALSE, FALSE,
-                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
@@ -120,6 +122,12 @@ void Form1::CreateControls() {
   // Created in tab order: the dialog manager tabs through siblings in Z order.
   for (int i = 0; i < kControlCount; ++i) {
     const ControlSpec& spec = kControls[i];
+    // Screen readers name a box after the STATIC just above it in Z order.
+    // The captions must lie beneath the boxes they overlap, so each box gets
+    // a hidden copy of its caption right above it instead.
+    if (const ControlSpec* caption = CaptionLabel(spec))
+      ::CreateWindowExA(0, "STATIC", caption->caption, WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, hwnd_,
+                        nullptr, instance, nullptr);
     const DWORD common = WS_CHILD | WS_VISIBLE;
     const char* cls = "STATIC";
     DWORD style = common, exStyle = 0;

@@ -62,6 +62,16 @@ const ControlSpec* FindControl(const char* name) {
   return nullptr;
 }
 
+const ControlSpec* CaptionLabel(const ControlSpec& box) {
+  if (box.kind != ControlKind::TextBox && box.kind != ControlKind::ComboBox) return nullptr;
+  const ControlSpec* nearest = nullptr;
+  for (const ControlSpec& c : kControls)
+    if (c.kind == ControlKind::Label && c.inFrame == box.inFrame && c.top == box.top &&
+        c.left < box.left && (!nearest || c.left > nearest->left))
+      nearest = &c;
+  return nearest;
+}
+
 PixelRect ClientRect(const ControlSpec& control, int dpi) {
   int left = control.left, top = control.top;
   if (control.inFrame) {

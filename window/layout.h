@@ -44,4 +44,8 @@ PixelRect ClientRect(const ControlSpec& control, int dpi);
 
 const ControlSpec* FindControl(const char* name);
 
+// The caption of a text or combo box: the nearest label to its left on its
+// row, as the eye reads it. Null for other controls.
+const ControlSpec* CaptionLabel(const ControlSpec& box);
+
 }  // namespace window

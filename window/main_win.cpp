@@ -5,8 +5,9 @@
 #include "window/form1_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
-  ::InitCommonControlsEx(&controls);
+  // Links comctl32, so the manifest's version 6 controls take effect. Every
+  // comctl32 exports this; NT 4.0's and 95's lack InitCommonControlsEx.
+  ::InitCommonControls();
 
   window::Form1 form;
   if (!form.Create(instance)) return 1;

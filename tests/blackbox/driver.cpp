@@ -58,12 +58,14 @@ std::vector<char> EnvironmentWith(const std::map<std::string, std::string>& extr
   return out;
 }
 
-// Runs meant for the Windows 9x code path stop unless Wine reports Windows 98.
+// Runs meant for the Windows 9x code path and a Cyrillic code page stop
+// unless Wine reports a Russian Windows 98.
 class Win98Check : public testing::Environment {
  public:
   void SetUp() override {
     if (std::getenv("VIGILO_EXPECT_WIN98")) {
       ASSERT_EQ(::GetVersion(), 0xC0000A04u) << "this prefix does not report Windows 98";
+      ASSERT_EQ(::GetACP(), 1251u) << "this prefix's code page is not Cyrillic";
     }
   }
 };
@@ -165,7 +167,7 @@ Vigilo::Vigilo(const Options& options) : folder_(FolderPath(options.folder)) {
   RemoveTree(folder_);
   ::CreateDirectoryA(folder_.c_str(), nullptr);
   std::string exe = folder_ + "\\" + options.exeName;
-  if (!Copy(VIGILO_EXE, exe)) return;
+  if (!Copy(options.program, exe)) return;
   std::string server = folder_ + "\\nwserver.exe";
   switch (options.server) {
     case Server::StandIn:
@@ -281,11 +283,11 @@ Probe::~Probe() {
   if (dll_) ::FreeLibrary(dll_);
 }
 
-std::vector<std::string> Probe::Ask(const char* message, const char* file) const {
+std::vector<std::string> Probe::Ask(const char* message, const char* file, DWORD timeoutMs) const {
   const std::string path = vigilo_.folder() + "\\" + file;
   ::DeleteFileA(path.c_str());
   ::PostMessageA(vigilo_.main(), ::RegisterWindowMessageA(message), 0, 0);
-  WaitFor([&] { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+  WaitFor([&] { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
   std::vector<std::string> lines;
   if (FILE* in = std::fopen(path.c_str(), "r")) {
     char line[512];

@@ -19,6 +19,7 @@ struct Options {
   std::string exeName = "vigilo.exe";
   Server server = Server::StandIn;
   std::map<std::string, std::string> env;  // added to the inherited environment
+  std::string program = VIGILO_EXE;        // copied in as exeName
 };
 
 std::string FolderPath(const std::string& folder);
@@ -77,7 +78,8 @@ class Probe {
   Probe(const Probe&) = delete;
   Probe& operator=(const Probe&) = delete;
   // Posts the registered message; the lines of the file the probe writes.
-  std::vector<std::string> Ask(const char* message, const char* file) const;
+  std::vector<std::string> Ask(const char* message, const char* file,
+                               DWORD timeoutMs = 10000) const;
 
  private:
   const Vigilo& vigilo_;

@@ -1,8 +1,8 @@
 // A hook DLL that the black-box tests load into Vigilo's process, to read
 // there what cannot be read from outside. On a registered message it writes a
 // file to the current directory:
-// "VigiloFontProbe": fontprobe.txt, one line per control of the window,
-//   id|face|height|weight|charset|italic|underline|strikeout
+// "VigiloFontProbe": fontprobe.txt, one line per visible control of the window,
+//   id|face|height|weight|charset|italic|underline|strikeout|face found|charset found
 //   (font handles cannot be read from another process);
 // "VigiloCallProbe": callprobe.txt, one line per privilege call, name|count,
 //   the calls Vigilo made through its import table since the DLL was loaded;
@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -81,11 +82,30 @@ void CountPrivilegeCalls() {
 
 void WriteFonts(FILE* out, HWND main) {
   for (HWND c = ::GetWindow(main, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    if (!::IsWindowVisible(c)) continue;
     HFONT font = reinterpret_cast<HFONT>(::SendMessageA(c, WM_GETFONT, 0, 0));
     LOGFONTA lf = {};
     if (!font || !::GetObjectA(font, sizeof lf, &lf)) std::strcpy(lf.lfFaceName, "?");
-    std::fprintf(out, "%d|%s|%ld|%ld|%d|%d|%d|%d\n", ::GetDlgCtrlID(c), lf.lfFaceName, lf.lfHeight,
-                 lf.lfWeight, lf.lfCharSet, lf.lfItalic, lf.lfUnderline, lf.lfStrikeOut);
+    // What the font mapper made of the request.
+    HDC dc = ::GetDC(c);
+    HGDIOBJ was = ::SelectObject(dc, font ? font : ::GetStockObject(SYSTEM_FONT));
+    char found[LF_FACESIZE] = "?";
+    ::GetTextFaceA(dc, LF_FACESIZE, found);
+    // A substitute ("MS Shell Dlg") keeps the name asked for; the font's own
+    // family name says which font it is.
+    if (UINT size = ::GetOutlineTextMetricsA(dc, 0, nullptr)) {
+      std::vector<char> metrics(size);
+      auto* otm = reinterpret_cast<OUTLINETEXTMETRICA*>(metrics.data());
+      if (::GetOutlineTextMetricsA(dc, size, otm))
+        std::snprintf(found, sizeof found, "%s",
+                      metrics.data() + reinterpret_cast<UINT_PTR>(otm->otmpFamilyName));
+    }
+    int foundCharset = ::GetTextCharset(dc);
+    ::SelectObject(dc, was);
+    ::ReleaseDC(c, dc);
+    std::fprintf(out, "%d|%s|%ld|%ld|%d|%d|%d|%d|%s|%d\n", ::GetDlgCtrlID(c), lf.lfFaceName,
+                 lf.lfHeight, lf.lfWeight, lf.lfCharSet, lf.lfItalic, lf.lfUnderline,
+                 lf.lfStrikeOut, found, foundCharset);
   }
 }
 

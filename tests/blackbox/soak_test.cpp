@@ -36,7 +36,8 @@ int EnvInt(const char* name, int fallback) {
 
 Counts Count(const blackbox::Probe& probe) {
   Counts counts;
-  for (const std::string& line : probe.Ask("VigiloCountProbe", "countprobe.txt")) {
+  // Probing every handle value takes a while beside the churn.
+  for (const std::string& line : probe.Ask("VigiloCountProbe", "countprobe.txt", 120000)) {
     size_t bar = line.find('|');
     if (bar != std::string::npos) counts[line.substr(0, bar)] = std::atol(line.c_str() + bar + 1);
   }

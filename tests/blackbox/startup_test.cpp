@@ -41,11 +41,12 @@ TEST(Startup, OutsideTheServersFolderShowsTheMessageAndEnds) {
         },
         15000));
     EXPECT_EQ(blackbox::TextOf(box), "Vigilo");
-    std::vector<std::string> texts, buttons;
+    std::vector<std::string> texts;
+    std::vector<int> buttons;  // by id: the caption is in the system's language
     for (HWND child : Children(box)) {
       std::string cls = blackbox::ClassOf(child);
       LONG style = ::GetWindowLongA(child, GWL_STYLE);
-      if (cls == "Button") buttons.push_back(blackbox::TextOf(child));
+      if (cls == "Button") buttons.push_back(::GetDlgCtrlID(child));
       if (cls == "Static" && (style & SS_TYPEMASK) == SS_ICON && ::IsWindowVisible(child) &&
           ::SendMessageW(child, STM_GETICON, 0, 0) != 0)
         ADD_FAILURE() << "the message shows an icon";
@@ -54,7 +55,7 @@ TEST(Startup, OutsideTheServersFolderShowsTheMessageAndEnds) {
     }
     EXPECT_EQ(texts,
               std::vector<std::string>{"This program must be in the same folder as NWServer"});
-    EXPECT_EQ(buttons, std::vector<std::string>{"OK"});
+    EXPECT_EQ(buttons, std::vector<int>{IDOK});
     for (HWND w : blackbox::TopLevelWindows(v.pid()))
       EXPECT_FALSE(::IsWindowVisible(w) && blackbox::TextOf(w) == "Vigilo v1.0 by Valmo");
 

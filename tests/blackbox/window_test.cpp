@@ -1,6 +1,8 @@
 // The window as the operator sees it: every control of the table in its place
 // with its class, caption and font; the tab order by real keystrokes; and
 // clicks on what is not wired changing nothing.
+#include <oleacc.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -41,9 +43,10 @@ void ExpectLayout(const blackbox::Vigilo& v, int dpi) {
   ::GetClientRect(v.main(), &client);
   EXPECT_EQ(client.right, window::TwipsToPixels(window::kClientWidthTwips, dpi)) << dpi;
   EXPECT_EQ(client.bottom, window::TwipsToPixels(window::kClientHeightTwips, dpi)) << dpi;
-  int children = 0;
-  for (HWND c = ::GetWindow(v.main(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) ++children;
-  EXPECT_EQ(children, window::kControlCount);
+  int shown = 0;
+  for (HWND c = ::GetWindow(v.main(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    shown += ::IsWindowVisible(c) ? 1 : 0;
+  EXPECT_EQ(shown, window::kControlCount);
   for (const window::ControlSpec& spec : window::kControls) {
     SCOPED_TRACE(std::string(spec.name) + " at " + std::to_string(dpi) + " DPI");
     HWND c = v.Control(spec.id);
@@ -123,9 +126,9 @@ TEST(Window, EveryControlOfTheTableAt96Dpi) {
 }
 
 struct FontSeen {
-  std::string face;
+  std::string face, found;  // asked for; given by the font mapper
   long height = 0, weight = 0;
-  int charset = 0, italic = 0, underline = 0, strikeout = 0;
+  int charset = 0, italic = 0, underline = 0, strikeout = 0, foundCharset = 0;
 };
 
 // Fonts as Vigilo's own process sees them, through the probe hook.
@@ -134,36 +137,42 @@ std::map<int, FontSeen> ProbeFonts(const blackbox::Vigilo& v) {
   for (const std::string& line : blackbox::Probe(v).Ask("VigiloFontProbe", "fontprobe.txt")) {
     int id = 0;
     FontSeen f;
-    char face[64] = {};
-    if (std::sscanf(line.c_str(), "%d|%63[^|]|%ld|%ld|%d|%d|%d|%d", &id, face, &f.height, &f.weight,
-                    &f.charset, &f.italic, &f.underline, &f.strikeout) == 8) {
+    char face[64] = {}, found[64] = {};
+    if (std::sscanf(line.c_str(), "%d|%63[^|]|%ld|%ld|%d|%d|%d|%d|%63[^|]|%d", &id, face, &f.height,
+                    &f.weight, &f.charset, &f.italic, &f.underline, &f.strikeout, found,
+                    &f.foundCharset) == 10) {
       f.face = face;
+      f.found = found;
       fonts[id] = f;
     }
   }
   return fonts;
 }
 
+// Also run where the code page is Cyrillic: every font must be given in the
+// system's character set, or national letters show as Western ones.
 TEST(Window, CaptionLabelsAndTheLogUseTheirFonts) {
   blackbox::Vigilo v({"window-fonts", "vigilo_fonts.exe", Server::StandIn, {}});
   ASSERT_NE(v.WaitForMainWindow(), nullptr);
   std::map<int, FontSeen> fonts = ProbeFonts(v);
   ASSERT_EQ(fonts.size(), static_cast<size_t>(window::kControlCount));
-  std::string defaultFace;
+  CHARSETINFO system = {};
+  ASSERT_TRUE(::TranslateCharsetInfo(reinterpret_cast<DWORD*>(static_cast<UINT_PTR>(::GetACP())),
+                                     &system, TCI_SRCCODEPAGE));
   for (const window::ControlSpec& spec : window::kControls) {
     SCOPED_TRACE(spec.name);
     const FontSeen& f = fonts[spec.id];
+    EXPECT_EQ(f.foundCharset, static_cast<int>(system.ciCharset)) << "code page " << ::GetACP();
     if (spec.font == window::FontKind::Default) {
-      // One default font for all the rest: the dialog font, not the captions'.
-      if (defaultFace.empty()) defaultFace = f.face;
-      EXPECT_EQ(f.face, defaultFace);
-      EXPECT_NE(f.face, "MS Sans Serif");
+      // The dialog font, which Wine's own fonts give as Tahoma.
+      EXPECT_EQ(f.face, "MS Shell Dlg");
+      EXPECT_EQ(f.found, "Tahoma");
       continue;
     }
     EXPECT_EQ(f.face, "MS Sans Serif");
+    EXPECT_EQ(f.found, "MS Sans Serif") << "Wine's own fonts missing from the prefix?";
     EXPECT_EQ(f.height, -13);  // 9.75 pt at 96 DPI
     EXPECT_EQ(f.weight, spec.font == window::FontKind::LogBold ? FW_BOLD : FW_NORMAL);
-    EXPECT_EQ(f.charset, ANSI_CHARSET);
     EXPECT_EQ(f.italic + f.underline + f.strikeout, 0);
   }
 }
@@ -327,6 +336,98 @@ TEST(Dpi, LayoutAndFontsScaleAt144) {
     EXPECT_NE(main, nullptr);
   }
   SetLogPixels(96);
+}
+
+}  // namespace
+
+namespace {
+
+// What a screen reader announces for a control: its MSAA name.
+std::string AccessibleName(HWND control) {
+  IAccessible* object = nullptr;
+  if (FAILED(::AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                          IID_IAccessible, reinterpret_cast<void**>(&object))))
+    return "<no object>";
+  VARIANT self;
+  ::VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  std::string text = "<no name>";
+  if (object->get_accName(self, &name) == S_OK && name) text = blackbox::ToAnsi(name);
+  ::SysFreeString(name);
+  object->Release();
+  return text;
+}
+
+// The client area as the screen shows it, the window on top at a fixed place
+// and inactive, so that no caret blinks in it.
+std::vector<DWORD> CaptureClient(const blackbox::Vigilo& v, HWND elsewhere) {
+  ::SetWindowPos(v.main(), HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  ::SetForegroundWindow(elsewhere);
+  blackbox::WaitFor([&] { return ::GetForegroundWindow() == elsewhere; }, 3000);
+  ::Sleep(500);
+  RECT client;
+  ::GetClientRect(v.main(), &client);
+  POINT origin = {0, 0};
+  ::ClientToScreen(v.main(), &origin);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = client.right;
+  info.bmiHeader.biHeight = -client.bottom;  // top row first
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  HDC screen = ::GetDC(nullptr);
+  HDC memory = ::CreateCompatibleDC(screen);
+  void* bits = nullptr;
+  HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ was = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+  const DWORD* pixels = static_cast<const DWORD*>(bits);
+  std::vector<DWORD> capture(pixels, pixels + client.right * client.bottom);
+  ::SelectObject(memory, was);
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  ::SetWindowPos(v.main(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return capture;
+}
+
+// Each box has its caption as a STATIC right above it, which screen readers
+// take as its name, and the window looks exactly as the exe built before
+// (REFERENCE_EXE) drew it, in this very prefix.
+TEST(Names, EveryBoxIsNamedByItsCaptionAndTheWindowLooksAsBefore) {
+  ASSERT_TRUE(SUCCEEDED(::CoInitialize(nullptr)));
+  blackbox::Vigilo v({"names", "vigilo_names.exe", Server::StandIn, {}});
+  ASSERT_NE(v.WaitForMainWindow(), nullptr);
+  int boxes = 0;
+  for (const window::ControlSpec& spec : window::kControls) {
+    const window::ControlSpec* caption = window::CaptionLabel(spec);
+    if (!caption) continue;
+    ++boxes;
+    SCOPED_TRACE(spec.name);
+    HWND above = ::GetWindow(v.Control(spec.id), GW_HWNDPREV);
+    EXPECT_EQ(blackbox::ClassOf(above), "Static");
+    EXPECT_EQ(blackbox::TextOf(above), caption->caption);
+    // Wine's proxy names edits only; Windows' names the combo boxes too.
+    if (spec.kind == ControlKind::TextBox) {
+      EXPECT_EQ(AccessibleName(v.Control(spec.id)), caption->caption);
+    }
+  }
+  EXPECT_EQ(boxes, 13);
+
+  HWND elsewhere = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE,
+                                     1200, 1000, 8, 8, nullptr, nullptr, nullptr, nullptr);
+  const std::vector<DWORD> now = CaptureClient(v, elsewhere);
+  blackbox::Vigilo before({"names-before", "vigilo_names.exe", Server::StandIn, {}, REFERENCE_EXE});
+  ASSERT_NE(before.WaitForMainWindow(), nullptr);
+  const std::vector<DWORD> then = CaptureClient(before, elsewhere);
+  ::DestroyWindow(elsewhere);
+  ASSERT_EQ(now.size(), then.size());
+  size_t differ = 0;
+  for (size_t i = 0; i < now.size(); ++i) differ += now[i] != then[i] ? 1 : 0;
+  EXPECT_EQ(differ, 0u) << "of " << now.size() << " pixels";
+  ::CoUninitialize();
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 
 #include "settings/settings.h"
 
@@ -48,6 +49,23 @@ TEST(Layout, ScalesByTheSameFactorAtOtherDpis) {
       EXPECT_NEAR(r.width, base.width * dpi / 96.0, 1.0) << c.name << " @" << dpi;
       EXPECT_NEAR(r.height, base.height * dpi / 96.0, 1.0) << c.name << " @" << dpi;
     }
+  }
+}
+
+TEST(Layout, EachBoxIsCaptionedByTheLabelToItsLeft) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"SName", "Server"},        {"MName", "Module"},
+      {"Port", "Port"},           {"PVP", "PVP"},
+      {"GType", "Game Type"},     {"Diff", "Difficulty"},
+      {"Players", "Max Players"}, {"MinLvl", "Min Level"},
+      {"MaxLvl", "Max Level"},    {"AutoSave", "AutoSave"},
+      {"PPass", "Player"},        {"DPass", "DM"},
+      {"APass", "Admin"},         {"Pub", nullptr},
+      {"Start", nullptr},         {"Label", nullptr},
+  };
+  for (const auto& c : cases) {
+    const window::ControlSpec* label = window::CaptionLabel(*window::FindControl(c.first));
+    EXPECT_STREQ(label ? label->caption : nullptr, c.second) << c.first;
   }
 }
 
