@@ -139,8 +139,8 @@ double Tick(const Started& v, int repeats) {
 void CaptionWidths() {
   HDC dc = ::CreateCompatibleDC(nullptr);
   HFONT font = ::CreateFontA(-MulDiv(8, 96, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg");
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Shell Dlg");
   HGDIOBJ old = ::SelectObject(dc, font);
   char face[LF_FACESIZE] = {};
   ::GetTextFaceA(dc, LF_FACESIZE, face);
