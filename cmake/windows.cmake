@@ -118,9 +118,11 @@ foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure Kil
   set_tests_properties(blackbox_${suite} PROPERTIES LABELS blackbox)
 endforeach()
 # Real keystrokes go to the foreground window, the DPI setting is the whole
-# prefix's, and the soak keeps its pace and counts every stand-in left
-# behind: these run alone (the soak beside its own window churn).
-set_tests_properties(blackbox_Input blackbox_Dpi blackbox_Soak PROPERTIES RUN_SERIAL TRUE)
+# prefix's, a capture of the screen wants no other program's window coming
+# up, and the soak keeps its pace and counts every stand-in left behind:
+# these run alone (the soak beside its own window churn).
+set_tests_properties(blackbox_Input blackbox_Dpi blackbox_Names blackbox_Soak
+                     PROPERTIES RUN_SERIAL TRUE)
 
 # The Windows 9x code path and a Cyrillic code page: these run again in a
 # prefix where Wine reports a Russian Windows 98 (scripts/test.sh), and

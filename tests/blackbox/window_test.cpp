@@ -360,17 +360,12 @@ std::string AccessibleName(HWND control) {
   return text;
 }
 
-// The client area as the screen shows it, the window on top at a fixed place
-// and inactive, so that no caret blinks in it.
-std::vector<DWORD> CaptureClient(const blackbox::Vigilo& v, HWND elsewhere) {
-  ::SetWindowPos(v.main(), HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
-  ::SetForegroundWindow(elsewhere);
-  blackbox::WaitFor([&] { return ::GetForegroundWindow() == elsewhere; }, 3000);
-  ::Sleep(500);
+// The client area as the screen shows it now.
+std::vector<DWORD> Grab(HWND main) {
   RECT client;
-  ::GetClientRect(v.main(), &client);
+  ::GetClientRect(main, &client);
   POINT origin = {0, 0};
-  ::ClientToScreen(v.main(), &origin);
+  ::ClientToScreen(main, &origin);
   BITMAPINFO info = {};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = client.right;
@@ -389,8 +384,34 @@ std::vector<DWORD> CaptureClient(const blackbox::Vigilo& v, HWND elsewhere) {
   ::DeleteObject(bitmap);
   ::DeleteDC(memory);
   ::ReleaseDC(nullptr, screen);
-  ::SetWindowPos(v.main(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return capture;
+}
+
+// The window on top at a fixed place and inactive, so that no caret blinks in
+// it; taken once two grabs in a row agree, so that painting has settled.
+std::vector<DWORD> CaptureClient(const blackbox::Vigilo& v, HWND elsewhere) {
+  ::SetWindowPos(v.main(), HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  const DWORD thread = ::GetWindowThreadProcessId(v.main(), nullptr);
+  EXPECT_TRUE(blackbox::WaitFor(
+      [&] {
+        ::SetForegroundWindow(elsewhere);
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        return ::GetGUIThreadInfo(thread, &info) && !info.hwndCaret;
+      },
+      5000))
+      << "the caret stays";
+  ::RedrawWindow(v.main(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  std::vector<DWORD> last, now = Grab(v.main());
+  blackbox::WaitFor(
+      [&] {
+        last.swap(now);
+        now = Grab(v.main());
+        return now == last;
+      },
+      10000, 300);
+  ::SetWindowPos(v.main(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return now;
 }
 
 // Each box has its caption as a STATIC right above it, which screen readers
@@ -416,17 +437,24 @@ TEST(Names, EveryBoxIsNamedByItsCaptionAndTheWindowLooksAsBefore) {
   }
   EXPECT_EQ(boxes, 13);
 
-  HWND elsewhere = ::CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "elsewhere", WS_POPUP | WS_VISIBLE,
-                                     1200, 1000, 8, 8, nullptr, nullptr, nullptr, nullptr);
+  // A window to take the focus, well away from the captures.
+  HWND elsewhere = ::CreateWindowExA(0, "STATIC", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                     1000, 800, 200, 100, nullptr, nullptr, nullptr, nullptr);
   const std::vector<DWORD> now = CaptureClient(v, elsewhere);
   blackbox::Vigilo before({"names-before", "vigilo_names.exe", Server::StandIn, {}, REFERENCE_EXE});
   ASSERT_NE(before.WaitForMainWindow(), nullptr);
   const std::vector<DWORD> then = CaptureClient(before, elsewhere);
   ::DestroyWindow(elsewhere);
   ASSERT_EQ(now.size(), then.size());
-  size_t differ = 0;
-  for (size_t i = 0; i < now.size(); ++i) differ += now[i] != then[i] ? 1 : 0;
-  EXPECT_EQ(differ, 0u) << "of " << now.size() << " pixels";
+  size_t differ = 0, first = 0, last = 0;
+  for (size_t i = 0; i < now.size(); ++i) {
+    if (now[i] == then[i]) continue;
+    if (differ++ == 0) first = i;
+    last = i;
+  }
+  const size_t width = static_cast<size_t>(window::TwipsToPixels(window::kClientWidthTwips, 96));
+  EXPECT_EQ(differ, 0u) << "of " << now.size() << " pixels, from " << first % width << ","
+                        << first / width << " to " << last % width << "," << last / width;
   ::CoUninitialize();
 }
 
