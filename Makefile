@@ -15,6 +15,7 @@ build: setup
 	@cmake --preset win32 >/dev/null && cmake --build --preset win32 -j $(JOBS)
 	@cmake --preset win32-tests >/dev/null && cmake --build --preset win32-tests -j $(JOBS)
 	@cmake --preset win64 >/dev/null && cmake --build --preset win64 -j $(JOBS)
+	@cmake --preset win64-tests >/dev/null && cmake --build --preset win64-tests -j $(JOBS)
 
 test: build
 	@scripts/test.sh
@@ -23,10 +24,14 @@ test: build
 lint: build
 	@scripts/lint.sh
 
+# The Windows build the runtime commands use: win32 where 32-bit Wine runs,
+# else win64 (scripts/wine-arch.sh, which also says so).
+ARCH = arch=$$(scripts/wine-arch.sh) && echo "Running the $$arch build." &&
+
 # The long soak: 10,000 watchdog ticks against real stand-in servers.
 soak: build
-	@VIGILO_OWN_DISPLAY=1 VIGILO_SOAK_TICKS=10000 scripts/with-wine.sh \
-	  ctest --preset win32 -R blackbox_Soak --verbose --timeout 3600
+	@$(ARCH) VIGILO_OWN_DISPLAY=1 VIGILO_SOAK_TICKS=10000 scripts/with-wine.sh \
+	  ctest --preset $$arch -R blackbox_Soak --verbose --timeout 3600
 
 # Each fuzz target for 60 s under libFuzzer.
 fuzz: setup
@@ -36,17 +41,17 @@ fuzz: setup
 # Benchmarks natively and under Wine; the figures go to docs/performance.md.
 bench: build
 	@cmake --preset bench >/dev/null && cmake --build --preset bench -j $(JOBS) --target core_bench
-	@scripts/bench.sh
+	@$(ARCH) VIGILO_ARCH=$$arch scripts/bench.sh
 
 # The 32- and 64-bit zips in dist/, reproducible byte for byte.
 release: build
 	@scripts/release.sh
 
 run: build
-	@scripts/run-demo.sh
+	@$(ARCH) VIGILO_ARCH=$$arch scripts/run-demo.sh
 
 screenshot: build
-	@VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh scripts/screenshot.sh docs/vigilo.png
+	@$(ARCH) VIGILO_ARCH=$$arch VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh scripts/screenshot.sh docs/vigilo.png
 
 clean:
 	rm -rf build dist

@@ -1,9 +1,9 @@
 # Shared by the MinGW-w64 toolchain files; MINGW_TRIPLE names the target.
 set(CMAKE_SYSTEM_NAME Windows)
 
-# MINGW_THREADS picks the compiler's thread model. The product uses "win32":
-# it needs no winpthreads, whose imports (vectored exception handlers,
-# GetTickCount64) Windows 98 lacks. GoogleTest needs std::mutex, which only
+# MINGW_THREADS picks the compiler's thread model. The products use "win32":
+# they need no winpthreads, whose imports (vectored exception handlers,
+# GetTickCount64) Windows 98 and XP x64 lack. GoogleTest needs std::mutex, which only
 # the "posix" model has, so the tests are built with that in a tree of their own.
 if(NOT MINGW_THREADS)
   set(MINGW_THREADS posix)

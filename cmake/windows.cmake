@@ -90,7 +90,12 @@ target_link_libraries(blackbox_tests PRIVATE vigilo_core GTest::gtest_main advap
 add_executable(churn WIN32 tests/blackbox/churn_win.cpp)
 target_link_libraries(churn PRIVATE user32 ${STATIC_LINK})
 wine_path(WIN_CHURN_EXE ${CMAKE_BINARY_DIR}/churn.exe)
-wine_path(WIN_REFERENCE_EXE ${CMAKE_SOURCE_DIR}/tests/data/reference/vigilo.exe)
+# The window before the hidden caption labels, built for the same processor.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  wine_path(WIN_REFERENCE_EXE ${CMAKE_SOURCE_DIR}/tests/data/reference/vigilo64.exe)
+else()
+  wine_path(WIN_REFERENCE_EXE ${CMAKE_SOURCE_DIR}/tests/data/reference/vigilo.exe)
+endif()
 add_dependencies(blackbox_tests probe churn)
 if(MSVC)
   target_compile_options(blackbox_tests PRIVATE /wd4996)  # GetVersion: which family Wine reports

@@ -38,9 +38,13 @@ class SystemProcessApi : public ProcessApi {
 
   int32_t GetVersion() override {
 #ifdef _MSC_VER
-#pragma warning(suppress : 4996)  // deprecated in recent SDKs; its sign is all we need
+#pragma warning(push)
+#pragma warning(disable : 4996)  // deprecated in recent SDKs; its sign is all we need
 #endif
     return static_cast<int32_t>(::GetVersion());
+#ifdef _MSC_VER
+#pragma warning(pop)
+#endif
   }
 
   Handle GetCurrentProcess() override { return Of(::GetCurrentProcess()); }

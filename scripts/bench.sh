@@ -10,8 +10,9 @@ win() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
 native=$(build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true |
   awk '/_median/ {sub(/_median/, "", $1); cpu[$1] = $4; printf "| %s | %s ns |\n", $1, $4}
        END {printf "\nBuildCommandLine / BareConcatenation: %.2fx\n", cpu["BuildCommandLine"] / cpu["BareConcatenation"]}')
-wine=$(VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh wine build/win32-tests/wine_bench.exe \
-  "$(win build/win32/vigilo.exe)" "$(win build/win32/standin/nwserver.exe)" "$(win build/bench/folder)" \
+arch=${VIGILO_ARCH:-win32}
+wine=$(VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh wine "build/$arch-tests/wine_bench.exe" \
+  "$(win "build/$arch/vigilo.exe")" "$(win "build/$arch/standin/nwserver.exe")" "$(win build/bench/folder)" \
   "${BENCH_PAIRS:-10}" | tr -d '\r')
 
 figures=$(cat <<MD
@@ -25,7 +26,7 @@ Native (Google Benchmark, median of 5 repetitions, CPU time per call):
 |---|---|
 $native
 
-Under Wine (32-bit vigilo.exe; programs started by CreateProcess from a parent inside Wine):
+Under Wine ($( [ "$arch" = win32 ] && echo 32 || echo 64)-bit vigilo.exe; programs started by CreateProcess from a parent inside Wine):
 
 $wine
 <!-- /figures -->

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# The product is one self-contained 32-bit PE that needs only Windows' own DLLs.
+# The product is one self-contained PE (32-bit, or 64-bit for the win64
+# build) that needs only Windows' own DLLs.
 set -euo pipefail
 exe=${1:-build/win32/vigilo.exe}
 allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll COMCTL32.dll msvcrt.dll"
 
-file "$exe" | grep -q 'PE32 executable (GUI) Intel 80386' || { echo "$exe: not a 32-bit Windows GUI program"; exit 1; }
+kind=$(file -b "$exe")
+case $kind in
+  "PE32 executable (GUI) Intel 80386"*) bits=32 objdump=i686-w64-mingw32-objdump ;;
+  "PE32+ executable (GUI) x86-64"*) bits=64 objdump=x86_64-w64-mingw32-objdump ;;
+  *) echo "$exe: not a Windows GUI program ($kind)"; exit 1 ;;
+esac
 status=0
-for dll in $(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}'); do
+for dll in $($objdump -p "$exe" | awk '/DLL Name:/ {print $3}'); do
   if ! grep -qiw "$dll" <<<"$allowed"; then
     echo "$exe imports $dll, which is not a Windows system DLL"
     status=1
   fi
 done
-[ $status -eq 0 ] && echo "$exe: 32-bit PE, $(stat -c %s "$exe") bytes, imports only Windows system DLLs."
+[ $status -eq 0 ] && echo "$exe: $bits-bit PE, $(stat -c %s "$exe") bytes, imports only Windows system DLLs."
 exit $status

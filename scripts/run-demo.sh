@@ -2,9 +2,10 @@
 # `make run`: Vigilo under Wine in build/demo, beside the stand-in server.
 # With a display the window opens there; without one a virtual display is
 # started, a screenshot saved to build/demo/vigilo.png, and Vigilo runs on
-# until Ctrl-C.
+# until Ctrl-C. $VIGILO_ARCH names the build (win32 unless told).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+rm -f build/demo/vigilo.png
 scripts/demo-folder.sh build/demo
 
 export WINEDEBUG=-all
@@ -16,7 +17,7 @@ scripts/wine-prefix.sh
 
 cd build/demo
 if [ -n "${DISPLAY:-}" ]; then
-  echo "Starting Vigilo in $PWD on display $DISPLAY."
+  echo "Starting Vigilo (build/${VIGILO_ARCH:-win32}) in $PWD on display $DISPLAY."
   exec wine vigilo.exe
 fi
 
@@ -31,7 +32,17 @@ echo "No display found: started a virtual display ($DISPLAY)."
 # Wine's virtual desktop draws the window frame, as a window manager would.
 wine explorer /desktop=Vigilo,640x480 vigilo.exe &
 wine_pid=$!
-sleep 6
+# Running means Vigilo's own window is there, not just that Wine started.
+for _ in $(seq 120); do
+  xdotool search --name '^Vigilo v1\.0' >/dev/null 2>&1 && break
+  kill -0 "$wine_pid" 2>/dev/null || break
+  sleep 0.5
+done
+if ! xdotool search --name '^Vigilo v1\.0' >/dev/null 2>&1; then
+  echo "Vigilo's window did not appear (build/${VIGILO_ARCH:-win32}/vigilo.exe under $(wine --version))." >&2
+  exit 1
+fi
+sleep 2  # let it paint
 import -window root -crop 640x480+0+0 vigilo.png
 echo "Vigilo is running in $PWD; screenshot: $PWD/vigilo.png. Press Ctrl-C to stop."
 wait "$wine_pid"

@@ -20,16 +20,23 @@ make_locale() {
     "${sudo_cmd[@]}" localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
 }
 
-if [ ${#need[@]} -eq 0 ]; then
-  make_locale
-  exit 0
-fi
-
-echo "Installing: ${need[*]}"
-if [[ " ${need[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${sudo_cmd[@]}" dpkg --add-architecture i386
-fi
-"${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
-  "${need[@]}" >/dev/null
+updated=
+install() {
+  echo "Installing: $*"
+  if [[ " $* " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
+  [ -n "$updated" ] || "${sudo_cmd[@]}" apt-get update -qq
+  updated=1
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends \
+    "$@" >/dev/null
+}
+[ ${#need[@]} -eq 0 ] || install "${need[@]}"
 make_locale
+
+# Where 32-bit Wine cannot run, the 32-bit exe is tested in an emulated PC.
+if [ "$(cd "$(dirname "$0")/.." && scripts/wine-arch.sh 2>/dev/null)" = win64 ]; then
+  need=()
+  for pkg in qemu-system-x86 debootstrap e2fsprogs; do installed "$pkg" || need+=("$pkg"); done
+  [ ${#need[@]} -eq 0 ] || install "${need[@]}"
+fi

@@ -123,11 +123,11 @@ void Form1::CreateControls() {
   for (int i = 0; i < kControlCount; ++i) {
     const ControlSpec& spec = kControls[i];
     // Screen readers name a box after the STATIC just above it in Z order.
-    // The captions must lie beneath the boxes they overlap, so each box gets
-    // a hidden copy of its caption right above it instead.
-    if (const ControlSpec* caption = CaptionLabel(spec))
-      ::CreateWindowExA(0, "STATIC", caption->caption, WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, hwnd_,
-                        nullptr, instance, nullptr);
+    // The captions must lie beneath the boxes they overlap, so each box (and
+    // the log, which has no caption) gets a hidden label right above it.
+    if (const char* name = AccessibleName(spec))
+      ::CreateWindowExA(0, "STATIC", name, WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
+                        instance, nullptr);
     const DWORD common = WS_CHILD | WS_VISIBLE;
     const char* cls = "STATIC";
     DWORD style = common, exStyle = 0;
@@ -342,6 +342,18 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_TIMER:
       if (wp == kTimer1Id) Timer1_Timer();
+      return 0;
+    case WM_ACTIVATE:
+      // As a dialog does: remember the focused control when another window
+      // takes the activation (a relaunched server does), to give it back.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+      }
+      return ::DefWindowProcA(hwnd_, msg, wp, lp);
+    case WM_SETFOCUS:
+      // Without this the focus stays on the form itself: typing goes nowhere.
+      ::SetFocus(lastFocus_ && ::IsChild(hwnd_, lastFocus_) ? lastFocus_ : Control("SName"));
       return 0;
     case 0x02E0:  // WM_DPICHANGED
       OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));

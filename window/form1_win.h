@@ -99,6 +99,7 @@ class Form1 : private settings::SettingsView, private supervision::Host, private
 
   HWND hwnd_ = nullptr;
   HWND controls_[kControlCount] = {};
+  HWND lastFocus_ = nullptr;  // the focused control when the form lost the activation
   bool built_ = false;
   int dpi_ = 96;
   HFONT defaultFont_ = nullptr, captionFont_ = nullptr, logFont_ = nullptr;

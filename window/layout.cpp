@@ -72,6 +72,12 @@ const ControlSpec* CaptionLabel(const ControlSpec& box) {
   return nearest;
 }
 
+const char* AccessibleName(const ControlSpec& control) {
+  if (control.kind == ControlKind::ListBox) return "Event log";
+  const ControlSpec* caption = CaptionLabel(control);
+  return caption ? caption->caption : nullptr;
+}
+
 PixelRect ClientRect(const ControlSpec& control, int dpi) {
   int left = control.left, top = control.top;
   if (control.inFrame) {

@@ -48,4 +48,8 @@ const ControlSpec* FindControl(const char* name);
 // row, as the eye reads it. Null for other controls.
 const ControlSpec* CaptionLabel(const ControlSpec& box);
 
+// What a screen reader should call a control: a box's caption, the log's own
+// name. Null for controls that name themselves.
+const char* AccessibleName(const ControlSpec& control);
+
 }  // namespace window

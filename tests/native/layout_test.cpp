@@ -52,7 +52,7 @@ TEST(Layout, ScalesByTheSameFactorAtOtherDpis) {
   }
 }
 
-TEST(Layout, EachBoxIsCaptionedByTheLabelToItsLeft) {
+TEST(Layout, EachBoxIsNamedByTheLabelToItsLeftAndTheLogByItsOwnName) {
   const std::pair<const char*, const char*> cases[] = {
       {"SName", "Server"},        {"MName", "Module"},
       {"Port", "Port"},           {"PVP", "PVP"},
@@ -62,11 +62,10 @@ TEST(Layout, EachBoxIsCaptionedByTheLabelToItsLeft) {
       {"PPass", "Player"},        {"DPass", "DM"},
       {"APass", "Admin"},         {"Pub", nullptr},
       {"Start", nullptr},         {"Label", nullptr},
+      {"List1", "Event log"},     {"cmd", nullptr},
   };
-  for (const auto& c : cases) {
-    const window::ControlSpec* label = window::CaptionLabel(*window::FindControl(c.first));
-    EXPECT_STREQ(label ? label->caption : nullptr, c.second) << c.first;
-  }
+  for (const auto& c : cases)
+    EXPECT_STREQ(window::AccessibleName(*window::FindControl(c.first)), c.second) << c.first;
 }
 
 TEST(Layout, SettingControlsComeFirstInFieldOrderWithTheirIds) {
