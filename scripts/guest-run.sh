@@ -7,10 +7,12 @@ cd "$src" || exit 1
 export HOME=/root
 echo "VIGILO-GUEST: $(uname -m) kernel $(uname -r), $(wine --version), 32-bit Wine $(file -b /usr/lib/wine/wine | cut -d, -f1)"
 
-# One ctest run in a Wine prefix of its own, kept on the guest's disk: a
-# prefix on a tmpfs made a second run fail here without a word. The two runs
-# go side by side, each with its own display and Wine server: most of their
-# time is the watchdog's real intervals, not the CPU.
+# Each run has a Wine prefix of its own, kept on the guest's disk: a prefix
+# on a tmpfs made a second run fail here without a word. The prefixes are
+# made one after the other (two wineboots side by side both failed here),
+# then the runs go side by side, each with its own display and Wine server:
+# most of their time is the watchdog's real intervals, not the CPU.
+win98=(env VIGILO_WINE_VERSION=win98 LANG=ru_RU.UTF-8)
 run() {
   local name=$1 t0 result=passed
   shift
@@ -20,13 +22,17 @@ run() {
   echo "$name: $result in $(( $(date +%s) - t0 )) s ($(grep -a 'tests passed' "/tmp/$name.log" | tail -n 1))" \
     >"/tmp/$name.result"
 }
+t0=$(date +%s)
+VIGILO_WINEPREFIX=/var/tmp/vigilo-32-bit scripts/with-wine.sh true || echo "VIGILO-GUEST: making a Wine prefix failed"
+VIGILO_WINEPREFIX=/var/tmp/vigilo-russian-win98 "${win98[@]}" scripts/with-wine.sh true ||
+  echo "VIGILO-GUEST: making a Wine prefix failed"
+echo "VIGILO-GUEST: two Wine prefixes made in $(( $(date +%s) - t0 )) s"
 
 ctest_32=(ctest --test-dir build/win32-tests --output-on-failure --timeout 900 -j 2)
 # The whole suite but the soak, whose 1,500 ticks beside a window churn would
 # take the software CPU most of an hour; $tests can name others (ctest -R).
 run 32-bit scripts/with-wine.sh "${ctest_32[@]}" -LE win98 -E blackbox_Soak ${tests:+-R "$tests"} &
-run russian-win98 env VIGILO_WINE_VERSION=win98 LANG=ru_RU.UTF-8 \
-  scripts/with-wine.sh "${ctest_32[@]}" -L win98 &
+run russian-win98 "${win98[@]}" scripts/with-wine.sh "${ctest_32[@]}" -L win98 &
 wait
 
 status=0
