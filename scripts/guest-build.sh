@@ -60,7 +60,8 @@ chmod +x "$root/sbin/vigilo-init"
 cp "$root"/boot/vmlinuz-* "$out/vmlinuz"
 cp "$root"/boot/initrd.img-* "$out/initrd.img"
 chmod 644 "$out/vmlinuz" "$out/initrd.img"
-# Room for the run's Wine prefixes beside the system.
-size_mb=$(( $(du -sm "$root" | cut -f1) + 2048 ))
+# Room for the runs' Wine prefixes (two at once, up to 1 GiB each) beside
+# the system; the image is sparse, so the room costs nothing until used.
+size_mb=$(( $(du -sm "$root" | cut -f1) + 6144 ))
 mke2fs -q -t ext4 -d "$root" "$out/root.img" "${size_mb}M"
 rm -rf "$root"

@@ -5,7 +5,7 @@
 # back to DejaVu Sans, which is wider than the Windows fonts.
 set -euo pipefail
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1
+  out=$(wineboot -i 2>&1) || { echo "wineboot -i failed in $WINEPREFIX: $(tail -n 3 <<<"$out")" >&2; exit 1; }
   wineserver -w
 fi
 fonts="$WINEPREFIX/drive_c/windows/Fonts"
