@@ -35,8 +35,11 @@ TEST(Startup, OutsideTheServersFolderShowsTheMessageAndEnds) {
     HWND box = nullptr;
     ASSERT_TRUE(blackbox::WaitFor(
         [&] {
+          // Read once it answers: on a slow machine its first reads can time out.
           for (HWND w : blackbox::TopLevelWindows(v.pid()))
-            if (blackbox::ClassOf(w) == "#32770" && ::IsWindowVisible(w)) box = w;
+            if (blackbox::ClassOf(w) == "#32770" && ::IsWindowVisible(w) &&
+                !blackbox::TextOf(w).empty())
+              box = w;
           return box != nullptr;
         },
         15000));
