@@ -416,6 +416,13 @@ std::vector<DWORD> Grab(HWND main) {
   return capture;
 }
 
+// Handles what is sent to this thread's windows: the window that takes the
+// activation is ours, and Vigilo's thread waits on it while it changes hands.
+void Pump() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+}
+
 // The window on top at a fixed place and inactive, so that no caret blinks in
 // it; taken once two grabs in a row agree, so that painting has settled.
 std::vector<DWORD> CaptureClient(const blackbox::Vigilo& v, HWND elsewhere) {
@@ -424,16 +431,20 @@ std::vector<DWORD> CaptureClient(const blackbox::Vigilo& v, HWND elsewhere) {
   EXPECT_TRUE(blackbox::WaitFor(
       [&] {
         ::SetForegroundWindow(elsewhere);
+        Pump();
         GUITHREADINFO info = {};
         info.cbSize = sizeof info;
         return ::GetGUIThreadInfo(thread, &info) && !info.hwndCaret;
       },
       5000))
       << "the caret stays";
-  ::RedrawWindow(v.main(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  // Painted now, by its own thread, before this one goes on.
+  ::RedrawWindow(v.main(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   std::vector<DWORD> last, now = Grab(v.main());
   blackbox::WaitFor(
       [&] {
+        Pump();
         last.swap(now);
         now = Grab(v.main());
         return now == last;
