@@ -47,7 +47,9 @@ class Vigilo {
   const std::string& folder() const { return folder_; }
 
   // The main window, once shown; null if it does not come within the timeout.
-  HWND WaitForMainWindow(DWORD timeoutMs = 15000);
+  // Generous: on an emulated CPU beside other tests a Wine process can take
+  // over 15 s to show its first window.
+  HWND WaitForMainWindow(DWORD timeoutMs = 60000);
   HWND main() const { return main_; }
   HWND Control(int id) const { return ::GetDlgItem(main_, id); }
   HWND Control(const char* name) const;
