@@ -16,6 +16,13 @@ namespace {
 using blackbox::Server;
 using window::ControlKind;
 
+// A top-level window of the test's own, to take the activation from Vigilo;
+// well away from Vigilo's window and the captures.
+HWND Elsewhere() {
+  return ::CreateWindowExA(0, "STATIC", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 1000, 800,
+                           200, 100, nullptr, nullptr, nullptr, nullptr);
+}
+
 const char* ExpectedClass(ControlKind kind) {
   switch (kind) {
     case ControlKind::TextBox:
@@ -271,8 +278,7 @@ TEST(Input, TypingAfterReactivationLandsInTheBoxThatHadTheFocus) {
   Keys({{VK_TAB, true}, {VK_TAB, false}, {VK_TAB, true}, {VK_TAB, false}});
   ASSERT_TRUE(blackbox::WaitFor([&] { return FocusedName(v) == "Port"; }, 2000, 20));
 
-  HWND other = ::CreateWindowExA(0, "STATIC", "other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 900, 700,
-                                 200, 100, nullptr, nullptr, nullptr, nullptr);
+  HWND other = Elsewhere();
   ::SetForegroundWindow(other);
   EXPECT_TRUE(blackbox::WaitFor([&] { return ::GetForegroundWindow() == other; }, 3000));
   Foreground(v);
@@ -477,9 +483,7 @@ TEST(Names, EveryBoxIsNamedByItsCaptionAndTheWindowLooksAsBefore) {
   }
   EXPECT_EQ(named, 14);  // the 13 boxes and the log
 
-  // A window to take the focus, well away from the captures.
-  HWND elsewhere = ::CreateWindowExA(0, "STATIC", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                     1000, 800, 200, 100, nullptr, nullptr, nullptr, nullptr);
+  HWND elsewhere = Elsewhere();
   const std::vector<DWORD> now = CaptureClient(v, elsewhere);
   blackbox::Vigilo before({"names-before", "vigilo_names.exe", Server::StandIn, {}, REFERENCE_EXE});
   ASSERT_NE(before.WaitForMainWindow(), nullptr);
