@@ -9,9 +9,9 @@
 set -euo pipefail
 exe=${1:-build/win64/vigilo.exe}
 exe32=${2:-build/win32/vigilo.exe}
-x64_only='KERNEL32.DLL!(RtlCaptureContext|RtlLookupFunctionEntry|RtlUnwindEx|RtlVirtualUnwind|__C_specific_handler|RaiseException|[A-Za-z]+W)
-USER32.DLL!(GetWindowLongPtrA|SetWindowLongPtrA)
-MSVCRT.DLL!(___lc_codepage_func|___mb_cur_max_func|__iob_func|_acmdln|_commode|_fmode)'
+x64_only='KERNEL32.DLL!(RtlCaptureContext|RtlLookupFunctionEntry|RtlUnwindEx|RtlVirtualUnwind|__C_specific_handler|RaiseException|[A-Za-z]+W)|'\
+'USER32.DLL!(GetWindowLongPtrA|SetWindowLongPtrA)|'\
+'MSVCRT.DLL!(___lc_codepage_func|___mb_cur_max_func|__iob_func|_acmdln|_commode|_fmode)'
 
 imports() {
   "$1" -p "$2" | awk '/DLL Name:/ {dll = toupper($3); next}
@@ -26,7 +26,7 @@ for field in MajorSubsystemVersion MinorSubsystemVersion; do
   [ "$got" = "$want" ] || { echo "$exe: $field is $got, not $want"; status=1; }
 done
 while read -r name; do
-  grep -qxE "$(tr '\n' '|' <<<"$x64_only" | sed 's/|$//')" <<<"$name" && continue
+  grep -qxE "$x64_only" <<<"$name" && continue
   echo "$exe imports $name, which the 32-bit exe does not: is it on XP x64?"
   status=1
 done < <(comm -23 <(imports x86_64-w64-mingw32-objdump "$exe") <(imports i686-w64-mingw32-objdump "$exe32"))

@@ -33,12 +33,12 @@ echo "No display found: started a virtual display ($DISPLAY)."
 wine explorer /desktop=Vigilo,640x480 vigilo.exe &
 wine_pid=$!
 # Running means Vigilo's own window is there, not just that Wine started.
+shown() { xdotool search --name '^Vigilo v1\.0' >/dev/null 2>&1; }
 for _ in $(seq 120); do
-  xdotool search --name '^Vigilo v1\.0' >/dev/null 2>&1 && break
-  kill -0 "$wine_pid" 2>/dev/null || break
+  shown || ! kill -0 "$wine_pid" 2>/dev/null && break
   sleep 0.5
 done
-if ! xdotool search --name '^Vigilo v1\.0' >/dev/null 2>&1; then
+if ! shown; then
   echo "Vigilo's window did not appear (build/${VIGILO_ARCH:-win32}/vigilo.exe under $(wine --version))." >&2
   exit 1
 fi
