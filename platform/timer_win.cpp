@@ -23,6 +23,7 @@ class WindowTimer : public Timer {
     else
       ::KillTimer(window_, id_);
   }
+  uint32_t Now() const override { return ::GetTickCount(); }
 
  private:
   HWND window_;

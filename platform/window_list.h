@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -20,6 +21,11 @@ class WindowList {
   // GetWindowTextA: copies at most max-1 bytes and a NUL; returns the count
   // copied, 0 for a window gone.
   virtual int Title(WindowHandle window, char* buffer, int max) = 0;
+  // GetClassNameA, which sends no message; "" for a window gone.
+  virtual std::string ClassName(WindowHandle window) = 0;
+  // A window of this very process. Reading its title would send it a
+  // message and wait for its thread, which may not be pumping.
+  virtual bool Ours(WindowHandle window) = 0;
 };
 
 std::unique_ptr<WindowList> CreateDesktopWindowList();

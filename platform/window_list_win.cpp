@@ -32,6 +32,19 @@ class DesktopWindowList : public WindowList {
   int Title(WindowHandle window, char* buffer, int max) override {
     return ::GetWindowTextA(W(window), buffer, max);
   }
+  std::string ClassName(WindowHandle window) override {
+    char name[256];
+    int n = ::GetClassNameA(W(window), name, sizeof name);
+    return std::string(name, n > 0 ? static_cast<size_t>(n) : 0);
+  }
+  bool Ours(WindowHandle window) override {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(W(window), &pid);
+    return pid == self_;
+  }
+
+ private:
+  const DWORD self_ = ::GetCurrentProcessId();
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `make bench`: the core's benchmarks natively, then the figures under Wine
-# side by side with notepad.exe; the tables replace the measured part of
+# side by side with the floor (the same window, no logic) and notepad.exe; the
+# tables replace the measured part of
 # docs/performance.md (between its "figures" markers).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +13,8 @@ native=$(build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_agg
        END {printf "\nBuildCommandLine / BareConcatenation: %.2fx\n", cpu["BuildCommandLine"] / cpu["BareConcatenation"]}')
 arch=${VIGILO_ARCH:-win32}
 wine=$(VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh wine "build/$arch-tests/wine_bench.exe" \
-  "$(win "build/$arch/vigilo.exe")" "$(win "build/$arch/standin/nwserver.exe")" "$(win build/bench/folder)" \
+  "$(win "build/$arch/vigilo.exe")" "$(win "build/$arch/standin/nwserver.exe")" \
+  "$(win "build/$arch/bench/floor.exe")" "$(win build/bench/folder)" \
   "${BENCH_PAIRS:-10}" | tr -d '\r')
 
 figures=$(cat <<MD
@@ -26,7 +28,7 @@ Native (Google Benchmark, median of 5 repetitions, CPU time per call):
 |---|---|
 $native
 
-Under Wine ($( [ "$arch" = win32 ] && echo 32 || echo 64)-bit vigilo.exe; programs started by CreateProcess from a parent inside Wine):
+Under Wine ($( [ "$arch" = win32 ] && echo 32 || echo 64)-bit vigilo.exe; programs started by CreateProcess from a parent inside Wine; the floor is \`tests/bench/floor_win.cpp\`, the same 38 controls, fonts and manifest with no logic):
 
 $wine
 <!-- /figures -->

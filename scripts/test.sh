@@ -31,6 +31,7 @@ scripts/check-exe.sh build/win32/vigilo.exe
 scripts/check-win98.sh build/win32/vigilo.exe
 scripts/check-exe.sh build/win64/vigilo.exe
 scripts/check-win64.sh build/win64/vigilo.exe build/win32/vigilo.exe
+scripts/check-release.sh
 
 win98_log=build/win98-tests.log
 VIGILO_OWN_DISPLAY=1 VIGILO_WINE_VERSION=win98 LANG=ru_RU.UTF-8 scripts/with-wine.sh \

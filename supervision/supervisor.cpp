@@ -32,21 +32,53 @@ void Supervisor::Start_Click() {
     // a launch succeeds, instead of leaving the server down.
     host_.LogEvent(LaunchFailedMessage(launched.error));
   }
-  timer_.SetInterval(kFirstCheckMs);
+  heldForSession_ = false;
+  Arm(kFirstCheckMs);
   timer_.SetEnabled(true);
+  armed_ = true;
 }
 
 void Supervisor::Kill_Click() {
   host_.LogEvent(kServerKilled);
   timer_.SetEnabled(false);
+  armed_ = heldForSession_ = false;
   KillProcess(serverPid_, kKillExitCode);
 }
 
+void Supervisor::Arm(uint32_t intervalMs) {
+  timer_.SetInterval(intervalMs);
+  armedAt_ = timer_.Now();
+  armedFor_ = intervalMs;
+}
+
+void Supervisor::Resumed() { resumed_ = true; }
+
+void Supervisor::SessionEnding() {
+  if (!armed_) return;
+  timer_.SetEnabled(false);
+  armed_ = false;
+  heldForSession_ = true;
+}
+
+void Supervisor::SessionEndCancelled() {
+  if (!heldForSession_) return;
+  heldForSession_ = false;
+  Arm(kFirstCheckMs);
+  timer_.SetEnabled(true);
+  armed_ = true;
+}
+
 void Supervisor::Timer1_Timer() {
-  timer_.SetInterval(kCheckMs);
+  // A tick the timer queued before it was stopped must not restart anything.
+  if (!armed_) return;
+  // Unsigned difference: right across the clock's wrap.
+  const bool late = timer_.Now() - armedAt_ > armedFor_ + kLateMs;
+  const bool judge = !late && !resumed_;
+  resumed_ = false;
+  Arm(kCheckMs);
   std::string prefix = std::string(server::kTitlePrefix) + host_.ServerName();
   std::string status = FindServerWindow(windows_, prefix);
-  if (status == lastStatus_) {
+  if (judge && status == lastStatus_) {
     status = kCrashedRestarting;
     Kill_Click();
     Start_Click();

@@ -14,6 +14,10 @@ namespace supervision {
 constexpr uint32_t kFirstCheckMs = 60000;
 constexpr uint32_t kCheckMs = 30000;
 constexpr int32_t kKillExitCode = 1;
+// A tick this long past its due time came after a sleep or a stall of this
+// process; the server was most likely held up as long, so its title proves
+// nothing.
+constexpr uint32_t kLateMs = 15000;
 
 extern const char kServerKilled[];        // "Server killed"
 extern const char kCrashedRestarting[];   // "Server crashed...Restarting"
@@ -42,6 +46,13 @@ class Supervisor {
   void Kill_Click();
   void Timer1_Timer();
 
+  // The machine woke from sleep: the next look records the title, judges nothing.
+  void Resumed();
+  // The session is ending: no look may relaunch the server into it. A
+  // cancelled end arms the watchdog again as a launch does.
+  void SessionEnding();
+  void SessionEndCancelled();
+
   // -1 when the platform reported the process terminated, else 0. Only the
   // process this supervisor launched last is ever terminated.
   int32_t KillProcess(int32_t hProcessID, int32_t ExitCode);
@@ -51,6 +62,7 @@ class Supervisor {
 
  private:
   bool OwnsProcess(int32_t pid) const;
+  void Arm(uint32_t intervalMs);  // SetInterval, noting when and for how long
 
   Host& host_;
   platform::Timer& timer_;
@@ -59,6 +71,10 @@ class Supervisor {
   int32_t serverPid_ = 0;
   platform::Handle serverProcess_ = 0;  // held so the id cannot pass to another program
   std::string lastStatus_;
+  bool armed_ = false;
+  uint32_t armedAt_ = 0, armedFor_ = 0;
+  bool resumed_ = false;         // a wake-up since the last look
+  bool heldForSession_ = false;  // stopped by a session end, not by Kill
 };
 
 }  // namespace supervision

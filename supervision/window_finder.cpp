@@ -4,11 +4,24 @@ namespace supervision {
 
 const char kShutdown[] = "shutdown";
 
+namespace {
+
+// What Windows puts in place of a window that stopped answering, titled as
+// it plus " (Not Responding)"; the hung window itself stays behind it.
+const char kGhostClass[] = "Ghost";
+
+bool Skipped(platform::WindowList& windows, platform::WindowHandle window) {
+  return windows.Parent(window) != 0  // an owned pop-up
+         || windows.Ours(window) || windows.ClassName(window) == kGhostClass;
+}
+
+}  // namespace
+
 // By value: the finder works on its own copy of the prefix.
 std::string FindServerWindow(platform::WindowList& windows,
                              std::string prefix) {  // NOLINT(performance-unnecessary-value-param)
   for (platform::WindowHandle window : windows.TopLevel()) {
-    if (windows.Parent(window) != 0) continue;  // an owned pop-up
+    if (Skipped(windows, window)) continue;
     // A window gone since the list was taken reads as no title: skipped.
     // Fresh blanks for every window: the filler after the NUL is part of the status.
     std::string buffer(kTitleBufferLength, ' ');

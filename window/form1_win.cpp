@@ -22,15 +22,42 @@ const DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBO
 const char kDefaultFontFace[] = "MS Shell Dlg";
 const int kDefaultFontPoints = 8;
 const int kComboDropRows = 14;
-const int kComboBorder = 6;  // closed combo height = selection field + this
+const int kComboBorder = 6;       // closed combo = selection field + this, at 96 DPI on Windows
+const UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+const UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
 
+template <typename Fn>
+Fn Proc(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                : nullptr;
+}
+
+// The DPI the window is shown at: its own (Windows 10 1607 on), else its
+// monitor's (8.1, whose per-monitor DPI only shcore tells), else the
+// system's. Without a window, the system's.
 int SystemDpi(HWND window) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static GetDpiForWindowFn getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+  static const GetDpiForWindowFn getDpi =
+      Proc<GetDpiForWindowFn>(::GetModuleHandleA("user32.dll"), "GetDpiForWindow");
   if (getDpi && window) {
     UINT dpi = getDpi(window);
     if (dpi) return static_cast<int>(dpi);
+  }
+  if (!getDpi && window) {
+    // Looked up at run time: NT 4.0 has no MonitorFromWindow, only 8.1 on has shcore.
+    using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
+    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const MonitorFromWindowFn monitorOf =
+        Proc<MonitorFromWindowFn>(::GetModuleHandleA("user32.dll"), "MonitorFromWindow");
+    static const GetDpiForMonitorFn monitorDpi =
+        Proc<GetDpiForMonitorFn>(::LoadLibraryA("shcore.dll"), "GetDpiForMonitor");
+    UINT x = 0, y = 0;
+    const int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (monitorOf && monitorDpi &&
+        SUCCEEDED(monitorDpi(monitorOf(window, 2 /* MONITOR_DEFAULTTONEAREST */), kEffectiveDpi, &x,
+                             &y)) &&
+        y)
+      return static_cast<int>(y);
   }
   HDC screen = ::GetDC(nullptr);
   int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
@@ -41,8 +68,8 @@ int SystemDpi(HWND window) {
 RECT FrameForClient(int width, int height, int dpi) {
   RECT r = {0, 0, width, height};
   using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static AdjustForDpiFn adjust = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+  static const AdjustForDpiFn adjust =
+      Proc<AdjustForDpiFn>(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi");
   if (adjust)
     adjust(&r, kFormStyle, FALSE, 0, static_cast<UINT>(dpi));
   else
@@ -74,14 +101,12 @@ Form1::~Form1() {
   supervisor_.reset();
   timer1_.reset();
   if (hwnd_) ::DestroyWindow(hwnd_);
-  DeleteFonts();
+  DeleteFonts(fonts_);
 }
 
-void Form1::DeleteFonts() {
-  for (HFONT* f : {&defaultFont_, &captionFont_, &logFont_}) {
-    if (*f) ::DeleteObject(*f);
-    *f = nullptr;
-  }
+void Form1::DeleteFonts(const Fonts& fonts) {
+  for (HFONT f : {fonts.normal, fonts.caption, fonts.log})
+    if (f) ::DeleteObject(f);
 }
 
 bool Form1::Create(HINSTANCE instance) {
@@ -97,11 +122,10 @@ bool Form1::Create(HINSTANCE instance) {
   if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
   dpi_ = SystemDpi(nullptr);
-  RECT frame = FrameForClient(TwipsToPixels(kClientWidthTwips, dpi_),
-                              TwipsToPixels(kClientHeightTwips, dpi_), dpi_);
-  hwnd_ = ::CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, kFormCaption, kFormStyle,
-                            CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                            frame.bottom - frame.top, nullptr, nullptr, instance, this);
+  SIZE size = FrameSize(dpi_);
+  hwnd_ =
+      ::CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, kFormCaption, kFormStyle, CW_USEDEFAULT,
+                        CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
   int windowDpi = SystemDpi(hwnd_);
   if (windowDpi != dpi_) OnDpiChanged(windowDpi, nullptr);
@@ -187,51 +211,66 @@ void Form1::CreateControls() {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   ::SetWindowPos(Control("Frame1"), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  MakeFonts();
-  ApplyLayout();
+  LayOut();
   built_ = true;
 }
 
-void Form1::MakeFonts() {
-  DeleteFonts();
-  defaultFont_ = MakeFont(kDefaultFontFace, kDefaultFontPoints * 100, FW_NORMAL, dpi_);
-  captionFont_ = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_NORMAL, dpi_);
-  logFont_ = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_BOLD, dpi_);
+void Form1::LayOut() {
+  // The controls let go of the old fonts before these are deleted.
+  const Fonts old = fonts_;
+  fonts_.normal = MakeFont(kDefaultFontFace, kDefaultFontPoints * 100, FW_NORMAL, dpi_);
+  fonts_.caption = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_NORMAL, dpi_);
+  fonts_.log = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_BOLD, dpi_);
+  ApplyLayout();
+  DeleteFonts(old);
 }
 
 void Form1::ApplyLayout() {
   for (int i = 0; i < kControlCount; ++i) {
     const ControlSpec& spec = kControls[i];
-    HFONT font = spec.font == FontKind::Caption   ? captionFont_
-                 : spec.font == FontKind::LogBold ? logFont_
-                                                  : defaultFont_;
+    HFONT font = spec.font == FontKind::Caption   ? fonts_.caption
+                 : spec.font == FontKind::LogBold ? fonts_.log
+                                                  : fonts_.normal;
     ::SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     PixelRect r = ClientRect(spec, dpi_);
-    int height = r.height;
-    if (spec.kind == ControlKind::ComboBox) {
-      // The window's height includes the dropped list; the closed box keeps the table's.
-      ::SendMessageA(controls_[i], CB_SETITEMHEIGHT, static_cast<WPARAM>(-1),
-                     r.height - kComboBorder);
-      height += kComboDropRows * r.height;
+    const bool combo = spec.kind == ControlKind::ComboBox;
+    // A combo's window height includes the dropped list.
+    ::MoveWindow(controls_[i], r.left, r.top, r.width,
+                 combo ? r.height * (1 + kComboDropRows) : r.height, FALSE);
+    if (combo) {
+      // The closed box keeps the table's height. Its border around the
+      // selection field is the system's: on Windows it grows with the DPI,
+      // on Wine it does not. So the field is sized for the border at 96 DPI
+      // scaled, then corrected by what the box really came to.
+      WPARAM selection = static_cast<WPARAM>(-1);
+      int field = r.height - MulDiv(kComboBorder, dpi_, 96);
+      ::SendMessageA(controls_[i], CB_SETITEMHEIGHT, selection, field);
+      RECT closed;
+      ::GetWindowRect(controls_[i], &closed);
+      int off = r.height - static_cast<int>(closed.bottom - closed.top);
+      if (off != 0) ::SendMessageA(controls_[i], CB_SETITEMHEIGHT, selection, field + off);
     }
-    ::MoveWindow(controls_[i], r.left, r.top, r.width, height, FALSE);
   }
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
+SIZE Form1::FrameSize(int dpi) {
+  RECT frame = FrameForClient(TwipsToPixels(kClientWidthTwips, dpi),
+                              TwipsToPixels(kClientHeightTwips, dpi), dpi);
+  SIZE size = {frame.right - frame.left, frame.bottom - frame.top};
+  return size;
+}
+
 void Form1::OnDpiChanged(int dpi, const RECT* suggested) {
   dpi_ = dpi;
-  RECT frame = FrameForClient(TwipsToPixels(kClientWidthTwips, dpi_),
-                              TwipsToPixels(kClientHeightTwips, dpi_), dpi_);
+  // The size is the window's own at that DPI, not the suggested one (which
+  // WM_GETDPISCALEDSIZE has told Windows); the place is Windows' choice.
+  SIZE size = FrameSize(dpi_);
   RECT now;
   ::GetWindowRect(hwnd_, &now);
   int x = suggested ? suggested->left : now.left, y = suggested ? suggested->top : now.top;
-  ::SetWindowPos(hwnd_, nullptr, x, y, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  if (built_) {
-    MakeFonts();
-    ApplyLayout();
-  }
+  ::SetWindowPos(hwnd_, nullptr, x, y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (built_) LayOut();
 }
 
 bool Form1::Form_Load() {
@@ -355,8 +394,25 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Without this the focus stays on the form itself: typing goes nowhere.
       ::SetFocus(lastFocus_ && ::IsChild(hwnd_, lastFocus_) ? lastFocus_ : Control("SName"));
       return 0;
-    case 0x02E0:  // WM_DPICHANGED
+    case kDpiChanged:
       OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
+      return 0;
+    case kGetDpiScaledSize:
+      // Our own size at the new DPI, so that the window dragged across a
+      // monitor edge does not flip between the two.
+      *reinterpret_cast<SIZE*>(lp) = FrameSize(static_cast<int>(wp));
+      return TRUE;
+    case WM_POWERBROADCAST:
+      if (supervisor_ && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND ||
+                          wp == PBT_APMRESUMECRITICAL))
+        supervisor_->Resumed();
+      return TRUE;
+    case WM_QUERYENDSESSION:
+      // Let the session end; a look from now on would relaunch the server into it.
+      if (supervisor_) supervisor_->SessionEnding();
+      return TRUE;
+    case WM_ENDSESSION:
+      if (supervisor_ && !wp) supervisor_->SessionEndCancelled();
       return 0;
     case WM_DESTROY:
       ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);

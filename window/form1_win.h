@@ -43,10 +43,14 @@ class Form1 : private settings::SettingsView, private supervision::Host, private
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void OnCommand(int id, int code);
   void OnDpiChanged(int dpi, const RECT* suggested);
+  struct Fonts {
+    HFONT normal = nullptr, caption = nullptr, log = nullptr;
+  };
+  static SIZE FrameSize(int dpi);  // the window for the client area at that DPI
+  static void DeleteFonts(const Fonts& fonts);
   void CreateControls();
+  void LayOut();  // new fonts for dpi_, every control placed, the old fonts deleted
   void ApplyLayout();
-  void MakeFonts();
-  void DeleteFonts();
   HWND Control(const char* name) const;
   HWND FieldControl(int field) const { return controls_[field]; }
 
@@ -102,7 +106,7 @@ class Form1 : private settings::SettingsView, private supervision::Host, private
   HWND lastFocus_ = nullptr;  // the focused control when the form lost the activation
   bool built_ = false;
   int dpi_ = 96;
-  HFONT defaultFont_ = nullptr, captionFont_ = nullptr, logFont_ = nullptr;
+  Fonts fonts_;
   std::string appName_;
   std::unique_ptr<platform::SettingsStore> store_;
   std::unique_ptr<platform::ProcessApi> processes_;

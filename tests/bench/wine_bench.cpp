@@ -1,10 +1,11 @@
 // Figures taken from a parent inside Wine, side by side in one run:
-// start-to-window and working set of vigilo.exe against notepad.exe (pairs
-// run A B A B, medians), one keystroke at the end of SName handled and
+// start-to-window and working set of vigilo.exe against the floor (the same
+// window with no logic) and notepad.exe (rounds of the three, the order
+// alternating, medians), one keystroke at the end of SName handled and
 // painted with 9 and with 30,000 characters in the box, and one watchdog tick
 // with 200 real top-level windows open. Prints Markdown table rows.
 //
-// wine_bench <vigilo.exe> <nwserver.exe> <scratch folder> [pairs]
+// wine_bench <vigilo.exe> <nwserver.exe> <floor.exe> <scratch folder> [pairs]
 #include <windows.h>
 
 #include <psapi.h>
@@ -88,9 +89,9 @@ struct Started {
   }
 };
 
-void Row(const char* what, double vigilo, double notepad, const char* unit) {
-  std::printf("| %s | %.1f %s | %.1f %s | %.2fx |\n", what, vigilo, unit, notepad, unit,
-              vigilo / notepad);
+void Row(const char* what, double vigilo, double floor, double notepad, const char* unit) {
+  std::printf("| %s | %.1f %s | %.1f %s | %.1f %s |\n", what, vigilo, unit, floor, unit, notepad,
+              unit);
 }
 
 // One WM_CHAR at the end of SName, and the window painted after it.
@@ -165,43 +166,44 @@ void CaptionWidths() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) {
-    std::fprintf(stderr, "usage: wine_bench vigilo.exe nwserver.exe folder [pairs]\n");
+  if (argc < 5) {
+    std::fprintf(stderr, "usage: wine_bench vigilo.exe nwserver.exe floor.exe folder [pairs]\n");
     return 2;
   }
-  const std::string folder = argv[3];
-  const int pairs = argc > 4 ? std::atoi(argv[4]) : 10;
+  const std::string folder = argv[4];
+  const int pairs = argc > 5 ? std::atoi(argv[5]) : 10;
   ::CreateDirectoryA(folder.c_str(), nullptr);
   ::CopyFileA(argv[1], (folder + "\\vigilo.exe").c_str(), FALSE);
   ::CopyFileA(argv[2], (folder + "\\nwserver.exe").c_str(), FALSE);
-  const std::string vigilo = folder + "\\vigilo.exe";
+  ::CopyFileA(argv[3], (folder + "\\floor.exe").c_str(), FALSE);
   char windows[MAX_PATH];
   ::GetWindowsDirectoryA(windows, MAX_PATH);
-  const std::string notepad = std::string(windows) + "\\notepad.exe";
+  const std::string programs[3] = {folder + "\\vigilo.exe", folder + "\\floor.exe",
+                                   std::string(windows) + "\\notepad.exe"};
   ::SetEnvironmentVariableA("NWSTANDIN_FREEZE_AT", "0");  // titles change only when told
 
-  std::vector<double> vigiloMs, notepadMs, vigiloKiB, notepadKiB, ratios;
+  std::vector<double> ms[3], kib[3], toFloor, toNotepad;
   for (int i = 0; i <= pairs; ++i) {
-    double ms[2], kib[2];
-    for (int which = 0; which < 2; ++which) {  // one at a time: A, then B
-      Started program(which == 0 ? vigilo : notepad, folder);
-      ms[which] = program.ms;
-      kib[which] = program.WorkingSetKiB();
+    double round[3];
+    for (int k = 0; k < 3; ++k) {  // one at a time; every other round backwards
+      const int which = i % 2 ? 2 - k : k;
+      Started program(programs[which], folder);
+      round[which] = program.ms;
+      if (i > 0) kib[which].push_back(program.WorkingSetKiB());
     }
-    if (i == 0) continue;  // the first pair warms Wine's caches
-    vigiloMs.push_back(ms[0]);
-    notepadMs.push_back(ms[1]);
-    vigiloKiB.push_back(kib[0]);
-    notepadKiB.push_back(kib[1]);
-    ratios.push_back(ms[0] / ms[1]);
+    if (i == 0) continue;  // the first round warms Wine's caches
+    for (int which = 0; which < 3; ++which) ms[which].push_back(round[which]);
+    toFloor.push_back(round[0] / round[1]);
+    toNotepad.push_back(round[0] / round[2]);
   }
-  std::printf("| measure | vigilo.exe | notepad.exe | ratio |\n|---|---|---|---|\n");
-  Row("start to window shown (median)", Median(vigiloMs), Median(notepadMs), "ms");
-  Row("working set once shown (median)", Median(vigiloKiB), Median(notepadKiB), "KiB");
-  std::printf("\nStart to window, median of the %d pairs' own ratios: %.2fx\n", pairs,
-              Median(ratios));
+  std::printf("| measure | vigilo.exe | floor | notepad.exe |\n|---|---|---|---|\n");
+  Row("start to window shown (median)", Median(ms[0]), Median(ms[1]), Median(ms[2]), "ms");
+  Row("working set once shown (median)", Median(kib[0]), Median(kib[1]), Median(kib[2]), "KiB");
+  std::printf(
+      "\nStart to window, median of the %d rounds' own ratios: %.2fx the floor, %.2fx notepad\n",
+      pairs, Median(toFloor), Median(toNotepad));
 
-  Started v(vigilo, folder);
+  Started v(programs[0], folder);
   std::printf("\n| measure | median |\n|---|---|\n");
   std::printf("| keystroke handled and painted, 9 characters in SName | %.2f ms |\n",
               Keystroke(v, 9, 20));

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -161,6 +163,24 @@ std::vector<HWND> TopLevelWindows(DWORD pid) {
   WindowSearch search{pid, {}};
   ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+void Freeze(DWORD pid, bool frozen) {
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Thread32First(snapshot, &entry); more;
+       more = ::Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID != pid) continue;
+    if (HANDLE thread = ::OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID)) {
+      if (frozen)
+        ::SuspendThread(thread);
+      else
+        ::ResumeThread(thread);
+      ::CloseHandle(thread);
+    }
+  }
+  ::CloseHandle(snapshot);
 }
 
 Vigilo::Vigilo(const Options& options) : folder_(FolderPath(options.folder)) {

@@ -94,6 +94,10 @@ std::string ClassOf(HWND window);
 // The stand-in server's window for a server name, or null.
 HWND StandInWindow(const std::string& serverName);
 
+// Suspends or resumes every thread of a process: a machine asleep, a hung
+// program, as Windows would leave them.
+void Freeze(DWORD pid, bool frozen);
+
 // Top-level windows of a process, visible or not.
 std::vector<HWND> TopLevelWindows(DWORD pid);
 

@@ -8,6 +8,10 @@
 //   the calls Vigilo made through its import table since the DLL was loaded;
 // "VigiloCountProbe": countprobe.txt, what the process holds, kind|count:
 //   kernel handles, GDI objects, windows, committed private bytes;
+// "VigiloDpiProbe": dpiprobe.txt, answered|width|height, what the window
+//   answers WM_GETDPISCALEDSIZE for 144 DPI; then sends it WM_DPICHANGED to
+//   144 DPI with a suggested rectangle at 50,60 of another size (both carry
+//   pointers, so they cannot come from another process);
 // "VigiloLeakProbe": leaks one object of the kind numbered by wParam (in the
 //   order of countprobe.txt), so a soak can show that each count sees a leak.
 #include <windows.h>
@@ -180,6 +184,16 @@ void Leak(WPARAM kind) {
   }
 }
 
+void ChangeDpi(FILE* out, HWND main) {
+  SIZE size = {0, 0};
+  LRESULT answered =
+      ::SendMessageA(main, 0x02E4 /* WM_GETDPISCALEDSIZE */, 144, reinterpret_cast<LPARAM>(&size));
+  std::fprintf(out, "%d|%ld|%ld\n", answered ? 1 : 0, size.cx, size.cy);
+  RECT suggested = {50, 60, 50 + 400, 60 + 300};
+  ::SendMessageA(main, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+}
+
 // Written under another name first, so a reader never sees half a file.
 void Answer(const char* file, void (*write)(FILE*, HWND), HWND main) {
   char temporary[MAX_PATH];
@@ -203,6 +217,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wp,
   static const UINT callProbe = ::RegisterWindowMessageA("VigiloCallProbe");
   static const UINT countProbe = ::RegisterWindowMessageA("VigiloCountProbe");
   static const UINT leakProbe = ::RegisterWindowMessageA("VigiloLeakProbe");
+  static const UINT dpiProbe = ::RegisterWindowMessageA("VigiloDpiProbe");
   const MSG* msg = reinterpret_cast<const MSG*>(lp);
   if (code == HC_ACTION && wp == PM_REMOVE && msg->message == fontProbe)
     Answer("fontprobe.txt", WriteFonts, msg->hwnd);
@@ -211,5 +226,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wp,
   if (code == HC_ACTION && wp == PM_REMOVE && msg->message == countProbe)
     Answer("countprobe.txt", WriteCounts, nullptr);
   if (code == HC_ACTION && wp == PM_REMOVE && msg->message == leakProbe) Leak(msg->wParam);
+  if (code == HC_ACTION && wp == PM_REMOVE && msg->message == dpiProbe)
+    Answer("dpiprobe.txt", ChangeDpi, msg->hwnd);
   return ::CallNextHookEx(nullptr, code, wp, lp);
 }

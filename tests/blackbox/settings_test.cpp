@@ -62,9 +62,12 @@ TEST(Settings, EditsRebuildTheLineAtOnce) {
   EXPECT_EQ(blackbox::TextOf(v.Control("Players")), "lots");
   EXPECT_EQ(::GetWindowLongA(v.Control("PPass"), GWL_STYLE) & ES_PASSWORD, 0);
 
-  // No length limit of the text box's own.
+  // No length limit of the text box's own (30,000 by default), as typed or
+  // pasted: WM_SETTEXT would pass any limit.
   std::string longName(40000, 'n');
-  blackbox::SetTextOf(v.Control("MName"), longName);
+  blackbox::SetTextOf(v.Control("MName"), "");
+  const std::wstring pasted = blackbox::ToWide(longName);
+  ::SendMessageW(v.Control("MName"), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(pasted.c_str()));
   EXPECT_EQ(blackbox::TextOf(v.Control("MName")).size(), longName.size());
   EXPECT_TRUE(Contains(v.Cmd(), "\"" + longName + "\""));
 

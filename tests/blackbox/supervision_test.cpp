@@ -95,6 +95,101 @@ TEST(WorkedSequence, GivesItsNineLogLines) {
   EXPECT_EQ(v->LogSelection(), 8);
 }
 
+// Windows does what Wine does not; each is played here as Windows does it.
+// The session ends (the query, then the server closes) and is cancelled; the
+// machine sleeps with the server (both frozen past a look's due time); it
+// wakes with a notice; the server hangs and Windows puts its ghost window
+// over it. Only the hang that outlasts all that is restarted.
+TEST(Desktop, SleepGhostAndSessionEndRestartOnlyAHungServer) {
+  const std::string name = UniqueName("Desktop");
+  auto v = StartVigilo("desktop", name, "");
+  ASSERT_TRUE(v);
+  auto joined = [&] {
+    std::string all;
+    for (const std::string& line : v->Log()) all += "\n  " + line;
+    return all;
+  };
+  v->Click("Start");
+  ASSERT_TRUE(
+      blackbox::WaitFor([&] { return blackbox::StandInWindow(name) != nullptr; }, 10 * kSecond));
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(::SendMessageTimeoutA(v->main(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                    SMTO_NORMAL, 5 * kSecond, &answer));
+  EXPECT_TRUE(answer) << "the session may end";
+  DWORD first = 0;
+  ::GetWindowThreadProcessId(blackbox::StandInWindow(name), &first);
+  HANDLE ending = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, first);
+  ASSERT_NE(ending, nullptr);
+  ::TerminateProcess(ending, 0);  // the server goes with the session
+  EXPECT_EQ(::WaitForSingleObject(ending, 10 * kSecond), WAIT_OBJECT_0);
+  ::CloseHandle(ending);
+  ::Sleep(65 * kSecond);  // past the first look's due time
+  EXPECT_TRUE(v->Log().empty()) << "relaunched into the ending session:" << joined();
+
+  // Cancelled: the watchdog is back, and finds the server gone.
+  ::SendMessageTimeoutA(v->main(), WM_ENDSESSION, FALSE, 0, SMTO_NORMAL, 5 * kSecond, &answer);
+  ASSERT_TRUE(WaitForLines(*v, 2, 75 * kSecond)) << joined();
+  const DWORD relaunched = ::GetTickCount();
+  HWND server = nullptr;
+  ASSERT_TRUE(blackbox::WaitFor([&] { return (server = blackbox::StandInWindow(name)) != nullptr; },
+                                10 * kSecond));
+  DWORD serverPid = 0;
+  ::GetWindowThreadProcessId(server, &serverPid);
+  struct Thaw {  // whatever fails, nothing stays frozen and no server is left
+    DWORD server, vigilo;
+    ~Thaw() {
+      blackbox::Freeze(vigilo, false);
+      blackbox::Freeze(server, false);
+      if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE, FALSE, server)) {
+        ::TerminateProcess(p, 1);
+        ::CloseHandle(p);
+      }
+    }
+  } thaw{serverPid, v->pid()};
+
+  // Asleep from just before the look to long after the next was due.
+  ::Sleep(55 * kSecond - (::GetTickCount() - relaunched));
+  blackbox::Freeze(serverPid, true);
+  ASSERT_TRUE(WaitForLines(*v, 3, 10 * kSecond)) << joined();
+  blackbox::Freeze(v->pid(), true);
+  ::Sleep(55 * kSecond);
+  blackbox::Freeze(v->pid(), false);
+  ASSERT_TRUE(WaitForLines(*v, 4, 10 * kSecond)) << joined();
+  blackbox::Freeze(serverPid, false);
+
+  // Hung just before the next look, its ghost on top; the wake-up notice
+  // comes after that look.
+  ::Sleep(25 * kSecond);
+  blackbox::Freeze(serverPid, true);
+  char title[256] = {};
+  ::GetWindowTextA(server, title, sizeof title);
+  WNDCLASSA ghostClass = {};
+  ghostClass.lpfnWndProc = ::DefWindowProcA;
+  ghostClass.lpszClassName = "Ghost";
+  ::RegisterClassA(&ghostClass);
+  HWND ghost =
+      ::CreateWindowExA(0, "Ghost", (std::string(title) + " (Not Responding)").c_str(),
+                        WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+  ::ShowWindow(ghost, SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(WaitForLines(*v, 5, 10 * kSecond)) << joined();
+  ::SendMessageTimeoutA(v->main(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, SMTO_NORMAL,
+                        5 * kSecond, &answer);
+  ASSERT_TRUE(WaitForLines(*v, 8, 75 * kSecond)) << joined();
+  ::DestroyWindow(ghost);
+  v->Click("Kill");
+
+  Lines log = v->Log();
+  ASSERT_EQ(log.size(), 9u) << joined();
+  EXPECT_EQ(Lines(log.begin(), log.begin() + 2),
+            (Lines{"Server killed", "Server shut down...Restarting"}));
+  EXPECT_TRUE(StartsWith(log[2], "NWServer - " + name + " #2 up ")) << log[2];
+  EXPECT_EQ(log[3], log[2]) << "the look after the sleep judged the frozen title";
+  EXPECT_EQ(log[4], title) << "the ghost's title, or a restart";
+  EXPECT_EQ(log[5], title) << "the look after the wake-up judged";
+  EXPECT_EQ(Lines(log.begin() + 6, log.end()),
+            (Lines{"Server killed", "Server crashed...Restarting", "Server killed"}));
+}
+
 TEST(SlowStart, IsTakenAsShutDownAndRelaunched) {
   const std::string name = UniqueName("Slow");
   auto v = StartVigilo("slow", name, "show=70|");

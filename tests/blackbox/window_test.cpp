@@ -45,11 +45,15 @@ RECT ClientRectOf(HWND control, HWND main) {
   return r;
 }
 
-void ExpectLayout(const blackbox::Vigilo& v, int dpi) {
+// Wine draws a window's frame at the system's DPI: where the window's own
+// DPI differs (moved), only Windows gives the client area the table's size.
+void ExpectLayout(const blackbox::Vigilo& v, int dpi, bool frameAtDpi = true) {
   RECT client;
   ::GetClientRect(v.main(), &client);
-  EXPECT_EQ(client.right, window::TwipsToPixels(window::kClientWidthTwips, dpi)) << dpi;
-  EXPECT_EQ(client.bottom, window::TwipsToPixels(window::kClientHeightTwips, dpi)) << dpi;
+  if (frameAtDpi) {
+    EXPECT_EQ(client.right, window::TwipsToPixels(window::kClientWidthTwips, dpi)) << dpi;
+    EXPECT_EQ(client.bottom, window::TwipsToPixels(window::kClientHeightTwips, dpi)) << dpi;
+  }
   int shown = 0;
   for (HWND c = ::GetWindow(v.main(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
     shown += ::IsWindowVisible(c) ? 1 : 0;
@@ -344,16 +348,38 @@ void SetLogPixels(DWORD dpi) {
   }
 }
 
+// Started at 144 DPI; and moved at 96 to a monitor of 144, as Windows tells
+// a window: the size it wants asked first, then the change itself.
 TEST(Dpi, LayoutAndFontsScaleAt144) {
+  auto expectFonts = [](const blackbox::Vigilo& v) {
+    std::map<int, FontSeen> fonts = ProbeFonts(v);
+    EXPECT_EQ(fonts[window::FindControl("Label")->id].height, -20);  // 9.75 pt at 144 DPI
+    EXPECT_EQ(fonts[window::FindControl("List1")->id].height, -20);
+    for (const auto& f : fonts) EXPECT_NE(f.second.face, "?") << "control " << f.first;
+  };
+  {
+    blackbox::Vigilo v({"dpi-moved", "vigilo_dpi.exe", Server::StandIn, {}});
+    ASSERT_NE(v.WaitForMainWindow(), nullptr);
+    ExpectLayout(v, 96);
+    std::vector<std::string> answer = blackbox::Probe(v).Ask("VigiloDpiProbe", "dpiprobe.txt");
+    RECT frame;
+    ::GetWindowRect(v.main(), &frame);
+    ASSERT_EQ(answer.size(), 1u);
+    EXPECT_EQ(answer[0], "1|" + std::to_string(frame.right - frame.left) + "|" +
+                             std::to_string(frame.bottom - frame.top))
+        << "the scaled size answered is the size taken";
+    EXPECT_EQ(frame.left, 50);
+    EXPECT_EQ(frame.top, 60);
+    ExpectLayout(v, 144, false);
+    expectFonts(v);
+  }
   SetLogPixels(144);
   {
     blackbox::Vigilo v({"dpi-144", "vigilo_dpi.exe", Server::StandIn, {}});
     HWND main = v.WaitForMainWindow();
     if (main) {
       ExpectLayout(v, 144);
-      std::map<int, FontSeen> fonts = ProbeFonts(v);
-      EXPECT_EQ(fonts[window::FindControl("Label")->id].height, -20);  // 9.75 pt at 144 DPI
-      EXPECT_EQ(fonts[window::FindControl("List1")->id].height, -20);
+      expectFonts(v);
     }
     EXPECT_NE(main, nullptr);
   }

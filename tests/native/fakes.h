@@ -93,6 +93,7 @@ class Timer : public platform::Timer {
  public:
   uint32_t interval = 5000;
   bool enabled = false;
+  uint32_t now = 0;  // tests move the clock on
   std::vector<std::string> calls;
   void SetInterval(uint32_t ms) override {
     interval = ms;
@@ -102,6 +103,7 @@ class Timer : public platform::Timer {
     enabled = on;
     calls.emplace_back(on ? "enable" : "disable");
   }
+  uint32_t Now() const override { return now; }
 };
 
 // Top-level windows, front first.
@@ -111,6 +113,8 @@ class Windows : public platform::WindowList {
     std::string title;
     platform::WindowHandle owner = 0;
     bool gone = false;  // closed after the list was taken
+    std::string className = "NWServer";
+    bool ours = false;  // a window of Vigilo's own process
   };
   std::vector<Window> windows;  // handle = index + 1
   int titleReads = 0;
@@ -132,6 +136,10 @@ class Windows : public platform::WindowList {
     buffer[n] = '\0';
     return n;
   }
+  std::string ClassName(platform::WindowHandle w) override {
+    return windows[w - 1].gone ? "" : windows[w - 1].className;
+  }
+  bool Ours(platform::WindowHandle w) override { return windows[w - 1].ours; }
 };
 
 // Records every platform call by name with its arguments; each answer can

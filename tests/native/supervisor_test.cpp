@@ -109,6 +109,74 @@ TEST_F(SupervisorTest, TickRows) {
   }
 }
 
+// A look long overdue (the machine slept, the thread stalled) or the first
+// after a wake-up records the title without judging it; the next judges.
+// The clock starts just short of its wrap, so every row crosses it.
+TEST_F(SupervisorTest, LateOrWokenLooksRecordTheTitleAndTheNextJudges) {
+  const Lines crashed = {"Server killed", "Server crashed...Restarting"};
+  const Lines shutDown = {"Server killed", "Server shut down...Restarting"};
+  const std::string a = "NWServer - My Server a";
+  struct Row {
+    const char* name;
+    uint32_t after;  // ms from the first look to the second
+    bool resumed, gone;
+    Lines second, third;  // lines of the second look; of a third one on time
+  };
+  const Row rows[] = {
+      {"on time", 30000, false, false, crashed, {}},
+      {"15 s late: judged", 45000, false, false, crashed, {}},
+      {"over 15 s late", 45001, false, false, {a}, crashed},
+      {"after an hour's sleep", 3600000, false, false, {a}, crashed},
+      {"late, window gone: restarted", 3600000, false, true, shutDown, {}},
+      {"woken", 30000, true, false, {a}, crashed},
+      {"woken, window gone: restarted", 30000, true, true, shutDown, {}},
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    rig.t.now = 0xFFFF0000u;
+    rig.s.Start_Click();
+    rig.t.now += 60000;
+    rig.w.windows = {{a}};
+    rig.s.Timer1_Timer();
+    rig.h.log.lines.clear();
+    rig.t.now += row.after;
+    if (row.resumed) rig.s.Resumed();
+    if (row.gone) rig.w.windows.clear();
+    rig.s.Timer1_Timer();
+    EXPECT_EQ(rig.h.log.lines, row.second) << row.name;
+    rig.h.log.lines.clear();
+    if (row.third.empty()) continue;
+    rig.t.now += 30000;
+    rig.s.Timer1_Timer();
+    EXPECT_EQ(rig.h.log.lines, row.third) << row.name << ", the look after";
+  }
+}
+
+TEST_F(SupervisorTest, SessionEndStopsTheWatchdogWithoutAKillAndACancelArmsItAgain) {
+  sup.Start_Click();
+  ShowTitle(" a");
+  sup.Timer1_Timer();
+  timer.calls.clear();
+  sup.SessionEnding();
+  EXPECT_FALSE(timer.enabled);
+  NoWindow();          // the server closed with the session
+  sup.Timer1_Timer();  // a tick queued before the stop
+  EXPECT_EQ(Log(), Lines{"NWServer - My Server a"});
+  EXPECT_TRUE(processes.terminated.empty());
+  EXPECT_EQ(processes.launchedLines.size(), 1u);
+
+  sup.SessionEndCancelled();
+  EXPECT_EQ(timer.calls, (Lines{"disable", "interval 60000", "enable"}));
+  sup.Timer1_Timer();
+  EXPECT_EQ(Log().back(), "Server shut down...Restarting");
+
+  // Stopped by Kill, the watchdog stays stopped whatever the session does.
+  sup.Kill_Click();
+  sup.SessionEnding();
+  sup.SessionEndCancelled();
+  EXPECT_FALSE(timer.enabled);
+}
+
 TEST_F(SupervisorTest, FirstTickWithoutWindowIsShutDownNeverCrashed) {
   sup.Start_Click();
   NoWindow();

@@ -8,15 +8,32 @@
 
 namespace {
 
+// The desktop's list, with this process's windows taken for another
+// program's, so that the tests can make the windows the walk looks at.
+class AsIfForeign : public platform::WindowList {
+ public:
+  std::vector<platform::WindowHandle> TopLevel() override { return real_->TopLevel(); }
+  platform::WindowHandle Parent(platform::WindowHandle w) override { return real_->Parent(w); }
+  int Title(platform::WindowHandle w, char* buffer, int max) override {
+    return real_->Title(w, buffer, max);
+  }
+  std::string ClassName(platform::WindowHandle w) override { return real_->ClassName(w); }
+  bool Ours(platform::WindowHandle) override { return false; }
+
+ private:
+  std::unique_ptr<platform::WindowList> real_ = platform::CreateDesktopWindowList();
+};
+
 class RealWindows : public ::testing::Test {
  protected:
   void TearDown() override {
     for (auto it = made_.rbegin(); it != made_.rend(); ++it) ::DestroyWindow(*it);
   }
   // Each new window goes on top of the Z order.
-  HWND Make(const std::string& title, HWND owner = nullptr, bool visible = true) {
-    HWND w = ::CreateWindowExA(0, "STATIC", title.c_str(), WS_POPUP | WS_CAPTION, 10, 10, 200, 60,
-                               owner, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+  HWND Make(const std::string& title, HWND owner = nullptr, bool visible = true,
+            const char* cls = "STATIC") {
+    HWND w = ::CreateWindowExA(0, cls, title.c_str(), WS_POPUP | WS_CAPTION, 10, 10, 200, 60, owner,
+                               nullptr, ::GetModuleHandleA(nullptr), nullptr);
     if (visible) ::ShowWindow(w, SW_SHOWNOACTIVATE);
     ::SetWindowPos(w, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     made_.push_back(w);
@@ -26,7 +43,7 @@ class RealWindows : public ::testing::Test {
     return supervision::VisibleText(supervision::FindServerWindow(*windows_, prefix));
   }
   const std::string prefix_ = "NWServer - Finder" + std::to_string(::GetCurrentProcessId());
-  std::unique_ptr<platform::WindowList> windows_ = platform::CreateDesktopWindowList();
+  std::unique_ptr<platform::WindowList> windows_ = std::make_unique<AsIfForeign>();
   std::vector<HWND> made_;
 };
 
@@ -46,6 +63,57 @@ TEST_F(RealWindows, OwnedPopupsAndOtherTitlesAreSkipped) {
   Make("x" + prefix_ + " not at the start");
   Make(std::string(prefix_).replace(0, 1, "n") + " wrong case");
   EXPECT_EQ(Find(prefix_), prefix_ + " main");
+}
+
+// Windows' stand-in for a hung window, titled as it plus " (Not Responding)".
+TEST_F(RealWindows, AGhostWindowIsPassedOverForTheHungWindowBehindIt) {
+  WNDCLASSA ghost = {};
+  ghost.lpfnWndProc = ::DefWindowProcA;
+  ghost.hInstance = ::GetModuleHandleA(nullptr);
+  ghost.lpszClassName = "Ghost";
+  ::RegisterClassA(&ghost);
+  Make(prefix_ + " up 9s");
+  Make(prefix_ + " up 9s (Not Responding)", nullptr, true, "Ghost");
+  EXPECT_EQ(Find(prefix_), prefix_ + " up 9s");
+}
+
+// A window of this process on a thread that pumps no messages: reading its
+// title would wait for that thread for ever.
+struct Stuck {
+  std::string title, prefix, status;
+  HANDLE made = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE release = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+DWORD WINAPI HoldAWindow(void* p) {
+  auto* s = static_cast<Stuck*>(p);
+  HWND w = ::CreateWindowExA(0, "STATIC", s->title.c_str(), WS_POPUP, 0, 0, 10, 10, nullptr,
+                             nullptr, nullptr, nullptr);
+  ::SetEvent(s->made);
+  ::WaitForSingleObject(s->release, INFINITE);
+  ::DestroyWindow(w);
+  return 0;
+}
+
+DWORD WINAPI Walk(void* p) {
+  auto* s = static_cast<Stuck*>(p);
+  s->status = supervision::FindServerWindow(*platform::CreateDesktopWindowList(), s->prefix);
+  return 0;
+}
+
+TEST(OwnWindows, AreNeverReadSoTheWalkReturns) {
+  Stuck stuck;
+  stuck.prefix = "NWServer - Own" + std::to_string(::GetCurrentProcessId());
+  stuck.title = stuck.prefix + " stuck";
+  HANDLE holder = ::CreateThread(nullptr, 0, HoldAWindow, &stuck, 0, nullptr);
+  ASSERT_EQ(::WaitForSingleObject(stuck.made, 10000), WAIT_OBJECT_0);
+  HANDLE walker = ::CreateThread(nullptr, 0, Walk, &stuck, 0, nullptr);
+  EXPECT_EQ(::WaitForSingleObject(walker, 10000), WAIT_OBJECT_0) << "the walk waits on the window";
+  ::SetEvent(stuck.release);
+  ::WaitForSingleObject(walker, INFINITE);
+  ::WaitForSingleObject(holder, INFINITE);
+  EXPECT_EQ(stuck.status, "shutdown");
+  for (HANDLE h : {walker, holder, stuck.made, stuck.release}) ::CloseHandle(h);
 }
 
 TEST_F(RealWindows, HiddenWindowsCountAndTitlesAreCutAt255) {
