@@ -143,115 +143,141 @@ bool Form1::Create(HINSTANCE instance) {
 
 void Form1::CreateControls() {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(hwnd_, GWLP_HINSTANCE));
-  // Created in tab order: the dialog manager tabs through siblings in Z order.
-  for (int i = 0; i < kControlCount; ++i) {
-    const ControlSpec& spec = kControls[i];
-    // Screen readers name a box after the STATIC just above it in Z order.
-    // The captions must lie beneath the boxes they overlap, so each box (and
-    // the log, which has no caption) gets a hidden label right above it.
-    if (const char* name = AccessibleName(spec))
-      ::CreateWindowExA(0, "STATIC", name, WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
-                        instance, nullptr);
-    const DWORD common = WS_CHILD | WS_VISIBLE;
-    const char* cls = "STATIC";
-    DWORD style = common, exStyle = 0;
-    switch (spec.kind) {
-      case ControlKind::TextBox:
-        cls = "EDIT";
-        style |= WS_TABSTOP | ES_AUTOHSCROLL;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-      case ControlKind::ComboBox:
-        cls = "COMBOBOX";
-        style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN;
-        break;
-      case ControlKind::CheckBox:
-        cls = "BUTTON";
-        // Clicks are toggled here, never to grayed; long captions wrap.
-        style |= WS_TABSTOP | BS_3STATE | BS_MULTILINE;
-        break;
-      case ControlKind::Button:
-        cls = "BUTTON";
-        style |= WS_TABSTOP | BS_PUSHBUTTON;
-        break;
-      case ControlKind::Label:
-        // "&" in a password must show as typed. Clipped by the boxes above.
-        style |= SS_LEFT | SS_NOPREFIX | WS_CLIPSIBLINGS;
-        break;
-      case ControlKind::Frame:
-        cls = "BUTTON";
-        style |= BS_GROUPBOX | WS_CLIPSIBLINGS;
-        break;
-      case ControlKind::ListBox:
-        cls = "LISTBOX";
-        style |= WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
+  fonts_ = MakeFonts(dpi_);
+  // The Z order is the order of creation, so each control is made where it
+  // ends up. First the boxes in tab order (the dialog manager tabs through
+  // siblings in Z order). Then the captions, beneath the boxes they overlap
+  // ("Difficulty" runs under Diff), and last the frame, lowest, so its labels
+  // show. None of those takes the focus, so the tab order stays.
+  for (int pass = 0; pass < 3; ++pass)
+    for (int i = 0; i < kControlCount; ++i) {
+      const ControlSpec& spec = kControls[i];
+      const int kindPass = spec.kind == ControlKind::Label   ? 1
+                           : spec.kind == ControlKind::Frame ? 2
+                                                             : 0;
+      if (kindPass != pass || controls_[i]) continue;
+      // Screen readers name a box after the STATIC just above it in Z order.
+      // A caption that overlaps nothing can be that STATIC; the others lie
+      // beneath, so their boxes (and the log, which has no caption) get a
+      // hidden label right above.
+      if (const char* name = AccessibleName(spec)) {
+        const ControlSpec* caption = CaptionLabel(spec);
+        if (caption && OverlapsNoControl(*caption))
+          CreateControl(static_cast<int>(caption - kControls), instance);
+        else
+          ::CreateWindowExA(0, "STATIC", name, WS_CHILD | SS_NOPREFIX, 0, 0, 0, 0, hwnd_, nullptr,
+                            instance, nullptr);
+      }
+      CreateControl(i, instance);
     }
-    controls_[i] = ::CreateWindowExA(exStyle, cls, spec.caption, style, 0, 0, 0, 0, hwnd_,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)),
-                                     instance, nullptr);
-    if (spec.kind == ControlKind::TextBox)
-      ::SendMessageA(controls_[i], EM_SETLIMITTEXT, 0, 0);  // no limit of its own
-    if (spec.kind == ControlKind::CheckBox)
-      ::SendMessageA(controls_[i], BM_SETCHECK, static_cast<WPARAM>(spec.initialCheck), 0);
-    if (spec.kind == ControlKind::ComboBox) {
-      const settings::FieldInfo& info = settings::Info(i);
-      for (int c = 0; c < info.choiceCount; ++c)
-        ::SendMessageA(controls_[i], CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(info.choices[c]));
-      ::SetWindowTextA(controls_[i], spec.caption);  // edit field text, nothing selected
-    }
-  }
-  // Captions and the frame lie beneath the boxes they overlap ("Difficulty"
-  // runs under Diff), with the frame lowest so its labels show. None of them
-  // takes the focus, so the tab order stays as created.
-  for (int i = 0; i < kControlCount; ++i)
-    if (kControls[i].kind == ControlKind::Label)
-      ::SetWindowPos(controls_[i], HWND_BOTTOM, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ::SetWindowPos(Control("Frame1"), HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  LayOut();
   built_ = true;
+}
+
+void Form1::CreateControl(int i, HINSTANCE instance) {
+  const ControlSpec& spec = kControls[i];
+  const char* cls = "STATIC";
+  DWORD style = WS_CHILD | WS_VISIBLE, exStyle = 0;
+  switch (spec.kind) {
+    case ControlKind::TextBox:
+      cls = "EDIT";
+      style |= WS_TABSTOP | ES_AUTOHSCROLL;
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::ComboBox:
+      cls = "COMBOBOX";
+      style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN;
+      break;
+    case ControlKind::CheckBox:
+      cls = "BUTTON";
+      // Clicks are toggled here, never to grayed; long captions wrap.
+      style |= WS_TABSTOP | BS_3STATE | BS_MULTILINE;
+      break;
+    case ControlKind::Button:
+      cls = "BUTTON";
+      style |= WS_TABSTOP | BS_PUSHBUTTON;
+      break;
+    case ControlKind::Label:
+      // "&" in a password must show as typed. Clipped by the boxes above.
+      style |= SS_LEFT | SS_NOPREFIX | WS_CLIPSIBLINGS;
+      break;
+    case ControlKind::Frame:
+      cls = "BUTTON";
+      style |= BS_GROUPBOX | WS_CLIPSIBLINGS;
+      break;
+    case ControlKind::ListBox:
+      cls = "LISTBOX";
+      style |= WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+      exStyle = WS_EX_CLIENTEDGE;
+      break;
+  }
+  const PixelRect r = ClientRect(spec, dpi_);
+  HWND c = controls_[i] = ::CreateWindowExA(
+      exStyle, cls, spec.caption, style, r.left, r.top, r.width, WindowHeight(spec, r), hwnd_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+  ::SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec)), FALSE);
+  if (spec.kind == ControlKind::TextBox)
+    ::SendMessageA(c, EM_SETLIMITTEXT, 0, 0);  // no limit of its own
+  if (spec.kind == ControlKind::CheckBox)
+    ::SendMessageA(c, BM_SETCHECK, static_cast<WPARAM>(spec.initialCheck), 0);
+  if (spec.kind == ControlKind::ComboBox) {
+    const settings::FieldInfo& info = settings::Info(i);
+    for (int k = 0; k < info.choiceCount; ++k)
+      ::SendMessageA(c, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(info.choices[k]));
+    ::SetWindowTextA(c, spec.caption);  // edit field text, nothing selected
+    FitCombo(c, r.height);
+  }
+}
+
+Form1::Fonts Form1::MakeFonts(int dpi) {
+  Fonts fonts;
+  fonts.normal = MakeFont(kDefaultFontFace, kDefaultFontPoints * 100, FW_NORMAL, dpi);
+  fonts.caption = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_NORMAL, dpi);
+  fonts.log = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_BOLD, dpi);
+  return fonts;
+}
+
+HFONT Form1::FontFor(const ControlSpec& spec) const {
+  return spec.font == FontKind::Caption   ? fonts_.caption
+         : spec.font == FontKind::LogBold ? fonts_.log
+                                          : fonts_.normal;
+}
+
+int Form1::WindowHeight(const ControlSpec& spec, const PixelRect& r) {
+  // A combo's window height includes the dropped list.
+  return spec.kind == ControlKind::ComboBox ? r.height * (1 + kComboDropRows) : r.height;
+}
+
+void Form1::FitCombo(HWND combo, int height) {
+  // The closed box keeps the table's height. The font mostly gives it that
+  // already (always at 96 DPI), and each resize of a combo costs a few
+  // milliseconds at start-up. Otherwise the field is sized for the border
+  // around it scaled from 96 DPI, as on Windows, then corrected by what the
+  // box really came to: Wine's border does not grow with the DPI.
+  const auto off = [combo, height] {
+    RECT closed;
+    ::GetWindowRect(combo, &closed);
+    return height - static_cast<int>(closed.bottom - closed.top);
+  };
+  if (off() == 0) return;
+  const WPARAM selection = static_cast<WPARAM>(-1);
+  const int field = height - MulDiv(kComboBorder, dpi_, 96);
+  ::SendMessageA(combo, CB_SETITEMHEIGHT, selection, field);
+  if (const int more = off()) ::SendMessageA(combo, CB_SETITEMHEIGHT, selection, field + more);
 }
 
 void Form1::LayOut() {
   // The controls let go of the old fonts before these are deleted.
   const Fonts old = fonts_;
-  fonts_.normal = MakeFont(kDefaultFontFace, kDefaultFontPoints * 100, FW_NORMAL, dpi_);
-  fonts_.caption = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_NORMAL, dpi_);
-  fonts_.log = MakeFont(kCaptionFontFace, kCaptionFontCentipoints, FW_BOLD, dpi_);
-  ApplyLayout();
-  DeleteFonts(old);
-}
-
-void Form1::ApplyLayout() {
+  fonts_ = MakeFonts(dpi_);
   for (int i = 0; i < kControlCount; ++i) {
     const ControlSpec& spec = kControls[i];
-    HFONT font = spec.font == FontKind::Caption   ? fonts_.caption
-                 : spec.font == FontKind::LogBold ? fonts_.log
-                                                  : fonts_.normal;
-    ::SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    PixelRect r = ClientRect(spec, dpi_);
-    const bool combo = spec.kind == ControlKind::ComboBox;
-    // A combo's window height includes the dropped list.
-    ::MoveWindow(controls_[i], r.left, r.top, r.width,
-                 combo ? r.height * (1 + kComboDropRows) : r.height, FALSE);
-    if (combo) {
-      // The closed box keeps the table's height. Its border around the
-      // selection field is the system's: on Windows it grows with the DPI,
-      // on Wine it does not. So the field is sized for the border at 96 DPI
-      // scaled, then corrected by what the box really came to.
-      WPARAM selection = static_cast<WPARAM>(-1);
-      int field = r.height - MulDiv(kComboBorder, dpi_, 96);
-      ::SendMessageA(controls_[i], CB_SETITEMHEIGHT, selection, field);
-      RECT closed;
-      ::GetWindowRect(controls_[i], &closed);
-      int off = r.height - static_cast<int>(closed.bottom - closed.top);
-      if (off != 0) ::SendMessageA(controls_[i], CB_SETITEMHEIGHT, selection, field + off);
-    }
+    ::SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec)), FALSE);
+    const PixelRect r = ClientRect(spec, dpi_);
+    ::MoveWindow(controls_[i], r.left, r.top, r.width, WindowHeight(spec, r), FALSE);
+    if (spec.kind == ControlKind::ComboBox) FitCombo(controls_[i], r.height);
   }
   ::InvalidateRect(hwnd_, nullptr, TRUE);
+  DeleteFonts(old);
 }
 
 SIZE Form1::FrameSize(int dpi) {
@@ -299,13 +325,17 @@ int32_t Form1::KillProcess(int32_t hProcessID, int32_t ExitCode) {
 }
 
 void Form1::BuildCommandLine() {
-  if (!built_) return;
+  if (!built_ || loading_) return;
   ::SetWindowTextA(Control("cmd"), server::BuildCommandLine(*this).c_str());
 }
 
 void Form1::LoadSettings() {
+  // One rebuild once every field is in, not one per field.
+  loading_ = true;
   settings::LoadSettings(*store_, appName_, *this,
                          [this](const std::string& line) { LogEvent(line); });
+  loading_ = false;
+  BuildCommandLine();
 }
 
 void Form1::SaveSettings() {

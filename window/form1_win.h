@@ -48,9 +48,13 @@ class Form1 : private settings::SettingsView, private supervision::Host, private
   };
   static SIZE FrameSize(int dpi);  // the window for the client area at that DPI
   static void DeleteFonts(const Fonts& fonts);
+  static Fonts MakeFonts(int dpi);
+  static int WindowHeight(const ControlSpec& spec, const PixelRect& r);
   void CreateControls();
+  void CreateControl(int index, HINSTANCE instance);
+  HFONT FontFor(const ControlSpec& spec) const;
+  void FitCombo(HWND combo, int height);
   void LayOut();  // new fonts for dpi_, every control placed, the old fonts deleted
-  void ApplyLayout();
   HWND Control(const char* name) const;
   HWND FieldControl(int field) const { return controls_[field]; }
 
@@ -105,6 +109,7 @@ class Form1 : private settings::SettingsView, private supervision::Host, private
   HWND controls_[kControlCount] = {};
   HWND lastFocus_ = nullptr;  // the focused control when the form lost the activation
   bool built_ = false;
+  bool loading_ = false;  // settings being read: the command line is built after
   int dpi_ = 96;
   Fonts fonts_;
   std::string appName_;

@@ -78,17 +78,40 @@ const char* AccessibleName(const ControlSpec& control) {
   return caption ? caption->caption : nullptr;
 }
 
-PixelRect ClientRect(const ControlSpec& control, int dpi) {
+namespace {
+
+// Place in twips in the client area, frame offset included.
+PixelRect TwipsRect(const ControlSpec& control) {
   int left = control.left, top = control.top;
   if (control.inFrame) {
     const ControlSpec* frame = FindControl("Frame1");
     left += frame->left;
     top += frame->top;
   }
+  return {left, top, control.width, control.height};
+}
+
+}  // namespace
+
+bool OverlapsNoControl(const ControlSpec& control) {
+  // Edges that do not cross in twips do not cross in pixels either: the
+  // conversion keeps their order.
+  const PixelRect a = TwipsRect(control);
+  for (const ControlSpec& other : kControls) {
+    if (&other == &control || other.kind == ControlKind::Frame) continue;
+    const PixelRect b = TwipsRect(other);
+    if (a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+        b.top < a.top + a.height)
+      return false;
+  }
+  return true;
+}
+
+PixelRect ClientRect(const ControlSpec& control, int dpi) {
+  const PixelRect t = TwipsRect(control);
   // Convert the edges, not the sizes, so neighbours stay flush at any DPI.
-  int x = TwipsToPixels(left, dpi), y = TwipsToPixels(top, dpi);
-  return {x, y, TwipsToPixels(left + control.width, dpi) - x,
-          TwipsToPixels(top + control.height, dpi) - y};
+  int x = TwipsToPixels(t.left, dpi), y = TwipsToPixels(t.top, dpi);
+  return {x, y, TwipsToPixels(t.left + t.width, dpi) - x, TwipsToPixels(t.top + t.height, dpi) - y};
 }
 
 }  // namespace window

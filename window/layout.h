@@ -48,6 +48,10 @@ const ControlSpec* FindControl(const char* name);
 // row, as the eye reads it. Null for other controls.
 const ControlSpec* CaptionLabel(const ControlSpec& box);
 
+// Whether the control's place overlaps no other control's, the frame aside,
+// at any DPI.
+bool OverlapsNoControl(const ControlSpec& control);
+
 // What a screen reader should call a control: a box's caption, the log's own
 // name. Null for controls that name themselves.
 const char* AccessibleName(const ControlSpec& control);

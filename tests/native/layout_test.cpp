@@ -68,6 +68,26 @@ TEST(Layout, EachBoxIsNamedByTheLabelToItsLeftAndTheLogByItsOwnName) {
     EXPECT_STREQ(window::AccessibleName(*window::FindControl(c.first)), c.second) << c.first;
 }
 
+// Only a control clear of every other at each DPI may be told apart as such:
+// a caption that is stands right above its box, where it names it.
+TEST(Layout, ControlsClearOfTheOthersStayClearInPixels) {
+  const auto cross = [](const window::PixelRect& a, const window::PixelRect& b) {
+    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
+           b.top < a.top + a.height;
+  };
+  for (const window::ControlSpec& c : window::kControls) {
+    if (!window::OverlapsNoControl(c)) continue;
+    for (int dpi : {96, 120, 144, 168, 192, 288})
+      for (const window::ControlSpec& other : window::kControls)
+        if (&other != &c && other.kind != window::ControlKind::Frame) {
+          EXPECT_FALSE(cross(window::ClientRect(c, dpi), window::ClientRect(other, dpi)))
+              << c.name << " and " << other.name << " @" << dpi;
+        }
+  }
+  EXPECT_FALSE(window::OverlapsNoControl(*window::FindControl("Label")));   // "Server" under SName
+  EXPECT_TRUE(window::OverlapsNoControl(*window::FindControl("Label13")));  // "Module"
+}
+
 TEST(Layout, SettingControlsComeFirstInFieldOrderWithTheirIds) {
   for (int f = 0; f < settings::kFieldCount; ++f) {
     EXPECT_STREQ(window::kControls[f].name, settings::Info(f).name);
