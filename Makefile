@@ -13,7 +13,9 @@ build: setup
 	@cmake --preset native >/dev/null && cmake --build --preset native -j $(JOBS)
 	@cmake --preset native-asan >/dev/null && cmake --build --preset native-asan -j $(JOBS)
 	@cmake --preset win32 >/dev/null && cmake --build --preset win32 -j $(JOBS)
-	@cmake --preset win32-tests >/dev/null && cmake --build --preset win32-tests -j $(JOBS)
+	@# Where no 32-bit code runs here, these tests run in the slower emulated PC.
+	@cmake --preset win32-tests -DVIGILO_TIME_SCALE=$$([ "$$(scripts/wine-arch.sh 2>/dev/null)" = win64 ] && echo 5 || echo 1) \
+	  >/dev/null && cmake --build --preset win32-tests -j $(JOBS)
 	@cmake --preset win64 >/dev/null && cmake --build --preset win64 -j $(JOBS)
 	@cmake --preset win64-tests >/dev/null && cmake --build --preset win64-tests -j $(JOBS)
 
@@ -29,9 +31,10 @@ lint: build
 ARCH = arch=$$(scripts/wine-arch.sh) && echo "Running the $$arch build." &&
 
 # The long soak: 10,000 watchdog ticks against real stand-in servers.
+# Outside ctest, whose time bound is for the default 1,500 ticks.
 soak: build
 	@$(ARCH) VIGILO_OWN_DISPLAY=1 VIGILO_SOAK_TICKS=10000 scripts/with-wine.sh \
-	  ctest --preset $$arch -R blackbox_Soak --verbose --timeout 3600
+	  wine build/$$arch-tests/blackbox_tests.exe --gtest_filter='Soak.*'
 
 # Each fuzz target for 60 s under libFuzzer.
 fuzz: setup

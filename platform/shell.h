@@ -16,6 +16,11 @@ void ShowMessage(const std::string& text, const std::string& caption);
 // Full path of the running executable.
 std::string ExecutablePath();
 
+// A DLL from the system folder only. By its bare name, a DLL that is not a
+// known DLL is looked for in the program's folder first, where anyone who can
+// write there could plant one. Null when the system has none of that name.
+void* LoadSystemLibrary(const char* name);
+
 // Text of a system error code, without the trailing line break.
 std::string ErrorText(unsigned long code);
 

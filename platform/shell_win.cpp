@@ -31,6 +31,13 @@ std::string ExecutablePath() {
   }
 }
 
+void* LoadSystemLibrary(const char* name) {
+  char folder[MAX_PATH];
+  UINT n = ::GetSystemDirectoryA(folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return nullptr;
+  return ::LoadLibraryA((std::string(folder, n) + "\\" + name).c_str());
+}
+
 std::string ErrorText(unsigned long code) {
   char* text = nullptr;
   DWORD n = ::FormatMessageA(

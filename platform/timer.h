@@ -11,6 +11,7 @@ class Timer {
   // Like a form timer: a new interval while enabled restarts the count.
   virtual void SetInterval(uint32_t milliseconds) = 0;
   virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Enabled() const = 0;
   // Milliseconds on the clock the intervals run on; it wraps, and it goes on
   // while the machine sleeps (GetTickCount).
   virtual uint32_t Now() const = 0;

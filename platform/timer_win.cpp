@@ -23,6 +23,7 @@ class WindowTimer : public Timer {
     else
       ::KillTimer(window_, id_);
   }
+  bool Enabled() const override { return enabled_; }
   uint32_t Now() const override { return ::GetTickCount(); }
 
  private:

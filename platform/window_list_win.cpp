@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "platform/shell.h"
 #include "platform/window_list.h"
 
 namespace platform {
@@ -17,16 +18,21 @@ BOOL CALLBACK Collect(HWND window, LPARAM list) {
     reinterpret_cast<std::vector<WindowHandle>*>(list)->push_back(Of(window));
     return TRUE;
   } catch (const std::bad_alloc&) {
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);  // EnumWindows then fails with it
     return FALSE;
   }
 }
 
 class DesktopWindowList : public WindowList {
  public:
-  std::vector<WindowHandle> TopLevel() override {
-    std::vector<WindowHandle> windows;
-    ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&windows));
-    return windows;
+  bool TopLevel(std::vector<WindowHandle>* windows, std::string* error) override {
+    windows->clear();
+    ::SetLastError(ERROR_SUCCESS);
+    if (::EnumWindows(Collect, reinterpret_cast<LPARAM>(windows))) return true;
+    const DWORD code = ::GetLastError();
+    // A failure without a reason still must not pass for an empty desktop.
+    *error = code != ERROR_SUCCESS ? ErrorText(code) : "Windows gave no reason.";
+    return false;
   }
   WindowHandle Parent(WindowHandle window) override { return Of(::GetParent(W(window))); }
   int Title(WindowHandle window, char* buffer, int max) override {
@@ -37,14 +43,11 @@ class DesktopWindowList : public WindowList {
     int n = ::GetClassNameA(W(window), name, sizeof name);
     return std::string(name, n > 0 ? static_cast<size_t>(n) : 0);
   }
-  bool Ours(WindowHandle window) override {
+  uint32_t ProcessOf(WindowHandle window) override {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(W(window), &pid);
-    return pid == self_;
+    return pid;
   }
-
- private:
-  const DWORD self_ = ::GetCurrentProcessId();
 };
 
 }  // namespace

@@ -13,6 +13,10 @@ std::string LaunchFailedMessage(const std::string& reason) {
   return "Server could not be started: " + reason;
 }
 
+std::string CheckFailedMessage(const std::string& reason) {
+  return "Server could not be checked: " + reason;
+}
+
 Supervisor::Supervisor(Host& host, platform::Timer& timer, platform::ProcessApi& processes,
                        platform::WindowList& windows)
     : host_(host), timer_(timer), processes_(processes), windows_(windows) {}
@@ -35,13 +39,12 @@ void Supervisor::Start_Click() {
   heldForSession_ = false;
   Arm(kFirstCheckMs);
   timer_.SetEnabled(true);
-  armed_ = true;
 }
 
 void Supervisor::Kill_Click() {
   host_.LogEvent(kServerKilled);
   timer_.SetEnabled(false);
-  armed_ = heldForSession_ = false;
+  heldForSession_ = false;
   KillProcess(serverPid_, kKillExitCode);
 }
 
@@ -54,9 +57,8 @@ void Supervisor::Arm(uint32_t intervalMs) {
 void Supervisor::Resumed() { resumed_ = true; }
 
 void Supervisor::SessionEnding() {
-  if (!armed_) return;
+  if (!timer_.Enabled()) return;
   timer_.SetEnabled(false);
-  armed_ = false;
   heldForSession_ = true;
 }
 
@@ -65,19 +67,25 @@ void Supervisor::SessionEndCancelled() {
   heldForSession_ = false;
   Arm(kFirstCheckMs);
   timer_.SetEnabled(true);
-  armed_ = true;
 }
 
 void Supervisor::Timer1_Timer() {
   // A tick the timer queued before it was stopped must not restart anything.
-  if (!armed_) return;
+  if (!timer_.Enabled()) return;
   // Unsigned difference: right across the clock's wrap.
   const bool late = timer_.Now() - armedAt_ > armedFor_ + kLateMs;
-  const bool judge = !late && !resumed_;
-  resumed_ = false;
   Arm(kCheckMs);
   std::string prefix = std::string(server::kTitlePrefix) + host_.ServerName();
-  std::string status = FindServerWindow(windows_, prefix);
+  std::string error;
+  std::string status = FindServerWindow(windows_, prefix, WatchedPid(), &error);
+  if (status.empty()) {
+    // Unknown is not "shut down": kill nothing, launch nothing, keep the last
+    // status, and say why, so that a walk failing for good does not go unseen.
+    host_.LogEvent(CheckFailedMessage(error));
+    return;
+  }
+  const bool judge = !late && !resumed_;
+  resumed_ = false;
   if (judge && status == lastStatus_) {
     status = kCrashedRestarting;
     Kill_Click();
@@ -89,6 +97,10 @@ void Supervisor::Timer1_Timer() {
   }
   lastStatus_ = status;
   host_.LogEvent(status);
+}
+
+uint32_t Supervisor::WatchedPid() const {
+  return serverProcess_ != 0 ? static_cast<uint32_t>(serverPid_) : 0;
 }
 
 bool Supervisor::OwnsProcess(int32_t pid) const {

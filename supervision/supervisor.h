@@ -24,6 +24,7 @@ extern const char kCrashedRestarting[];   // "Server crashed...Restarting"
 extern const char kShutDownRestarting[];  // "Server shut down...Restarting"
 
 std::string LaunchFailedMessage(const std::string& reason);
+std::string CheckFailedMessage(const std::string& reason);  // the window list unread
 
 // What the supervisor needs of the main window.
 class Host {
@@ -62,6 +63,7 @@ class Supervisor {
 
  private:
   bool OwnsProcess(int32_t pid) const;
+  uint32_t WatchedPid() const;    // the launched server's, 0 before any launch
   void Arm(uint32_t intervalMs);  // SetInterval, noting when and for how long
 
   Host& host_;
@@ -71,7 +73,6 @@ class Supervisor {
   int32_t serverPid_ = 0;
   platform::Handle serverProcess_ = 0;  // held so the id cannot pass to another program
   std::string lastStatus_;
-  bool armed_ = false;
   uint32_t armedAt_ = 0, armedFor_ = 0;
   bool resumed_ = false;         // a wake-up since the last look
   bool heldForSession_ = false;  // stopped by a session end, not by Kill

@@ -1,5 +1,7 @@
 #include "supervision/window_finder.h"
 
+#include <vector>
+
 namespace supervision {
 
 const char kShutdown[] = "shutdown";
@@ -10,18 +12,25 @@ namespace {
 // it plus " (Not Responding)"; the hung window itself stays behind it.
 const char kGhostClass[] = "Ghost";
 
-bool Skipped(platform::WindowList& windows, platform::WindowHandle window) {
-  return windows.Parent(window) != 0  // an owned pop-up
-         || windows.Ours(window) || windows.ClassName(window) == kGhostClass;
+bool Skipped(platform::WindowList& windows, platform::WindowHandle window, uint32_t serverPid) {
+  // The process first: it is asked without a message, so a hung or
+  // unpumped window of another program (or of Vigilo itself) is never read.
+  return windows.ProcessOf(window) != serverPid  //
+         || windows.Parent(window) != 0          // an owned pop-up
+         || windows.ClassName(window) == kGhostClass;
 }
 
 }  // namespace
 
 // By value: the finder works on its own copy of the prefix.
 std::string FindServerWindow(platform::WindowList& windows,
-                             std::string prefix) {  // NOLINT(performance-unnecessary-value-param)
-  for (platform::WindowHandle window : windows.TopLevel()) {
-    if (Skipped(windows, window)) continue;
+                             std::string prefix,  // NOLINT(performance-unnecessary-value-param)
+                             uint32_t serverPid, std::string* error) {
+  if (serverPid == 0) return kShutdown;
+  std::vector<platform::WindowHandle> list;
+  if (!windows.TopLevel(&list, error)) return "";
+  for (platform::WindowHandle window : list) {
+    if (Skipped(windows, window, serverPid)) continue;
     // A window gone since the list was taken reads as no title: skipped.
     // Fresh blanks for every window: the filler after the NUL is part of the status.
     std::string buffer(kTitleBufferLength, ' ');

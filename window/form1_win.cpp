@@ -49,8 +49,8 @@ int SystemDpi(HWND window) {
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     static const MonitorFromWindowFn monitorOf =
         Proc<MonitorFromWindowFn>(::GetModuleHandleA("user32.dll"), "MonitorFromWindow");
-    static const GetDpiForMonitorFn monitorDpi =
-        Proc<GetDpiForMonitorFn>(::LoadLibraryA("shcore.dll"), "GetDpiForMonitor");
+    static const GetDpiForMonitorFn monitorDpi = Proc<GetDpiForMonitorFn>(
+        static_cast<HMODULE>(platform::LoadSystemLibrary("shcore.dll")), "GetDpiForMonitor");
     UINT x = 0, y = 0;
     const int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
     if (monitorOf && monitorDpi &&
@@ -215,6 +215,8 @@ void Form1::CreateControl(int i, HINSTANCE instance) {
       exStyle, cls, spec.caption, style, r.left, r.top, r.width, WindowHeight(spec, r), hwnd_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
   ::SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec)), FALSE);
+  if (spec.id == kCmdId) cmd_ = c;
+  if (spec.id == kListId) list1_ = c;
   if (spec.kind == ControlKind::TextBox)
     ::SendMessageA(c, EM_SETLIMITTEXT, 0, 0);  // no limit of its own
   if (spec.kind == ControlKind::CheckBox)
@@ -314,19 +316,13 @@ void Form1::Show(int showCommand) {
   ::SetFocus(FieldControl(settings::SName));
 }
 
-HWND Form1::Control(const char* name) const {
-  for (int i = 0; i < kControlCount; ++i)
-    if (std::string(kControls[i].name) == name) return controls_[i];
-  return nullptr;
-}
-
 int32_t Form1::KillProcess(int32_t hProcessID, int32_t ExitCode) {
   return supervisor_->KillProcess(hProcessID, ExitCode);
 }
 
 void Form1::BuildCommandLine() {
   if (!built_ || loading_) return;
-  ::SetWindowTextA(Control("cmd"), server::BuildCommandLine(*this).c_str());
+  ::SetWindowTextA(cmd_, server::BuildCommandLine(*this).c_str());
 }
 
 void Form1::LoadSettings() {
@@ -422,7 +418,8 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return ::DefWindowProcA(hwnd_, msg, wp, lp);
     case WM_SETFOCUS:
       // Without this the focus stays on the form itself: typing goes nowhere.
-      ::SetFocus(lastFocus_ && ::IsChild(hwnd_, lastFocus_) ? lastFocus_ : Control("SName"));
+      ::SetFocus(lastFocus_ && ::IsChild(hwnd_, lastFocus_) ? lastFocus_
+                                                            : FieldControl(settings::SName));
       return 0;
     case kDpiChanged:
       OnDpiChanged(HIWORD(wp), reinterpret_cast<const RECT*>(lp));
@@ -476,24 +473,22 @@ void Form1::SetNumber(int field, int16_t value) {
 
 // supervision::Host
 
-std::string Form1::CommandLine() const { return WindowText(Control("cmd")); }
+std::string Form1::CommandLine() const { return WindowText(cmd_); }
 
 std::string Form1::ServerName() const { return Text(settings::SName); }
 
 // window::LogList
 
-int Form1::Count() const {
-  return static_cast<int>(::SendMessageA(Control("List1"), LB_GETCOUNT, 0, 0));
-}
+int Form1::Count() const { return static_cast<int>(::SendMessageA(list1_, LB_GETCOUNT, 0, 0)); }
 
-void Form1::RemoveFirst() { ::SendMessageA(Control("List1"), LB_DELETESTRING, 0, 0); }
+void Form1::RemoveFirst() { ::SendMessageA(list1_, LB_DELETESTRING, 0, 0); }
 
 void Form1::Append(const std::string& line) {
-  ::SendMessageA(Control("List1"), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  ::SendMessageA(list1_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
 void Form1::Select(int index) {
-  ::SendMessageA(Control("List1"), LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  ::SendMessageA(list1_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 }  // namespace window

@@ -55,7 +55,6 @@ class Form1 : private settings::SettingsView, private supervision::Host, private
   HFONT FontFor(const ControlSpec& spec) const;
   void FitCombo(HWND combo, int height);
   void LayOut();  // new fonts for dpi_, every control placed, the old fonts deleted
-  HWND Control(const char* name) const;
   HWND FieldControl(int field) const { return controls_[field]; }
 
   // Handlers, named after control and notification; each is thin.
@@ -107,7 +106,8 @@ class Form1 : private settings::SettingsView, private supervision::Host, private
 
   HWND hwnd_ = nullptr;
   HWND controls_[kControlCount] = {};
-  HWND lastFocus_ = nullptr;  // the focused control when the form lost the activation
+  HWND cmd_ = nullptr, list1_ = nullptr;  // the command line and the log, used by name
+  HWND lastFocus_ = nullptr;              // the focused control when the form lost the activation
   bool built_ = false;
   bool loading_ = false;  // settings being read: the command line is built after
   int dpi_ = 96;

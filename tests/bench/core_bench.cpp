@@ -56,8 +56,10 @@ void FindServerWindow(benchmark::State& state) {
   fakes::Windows windows;
   for (int i = 0; i < 999; ++i) windows.windows.push_back({"Window " + std::to_string(i)});
   windows.windows.push_back({"NWServer - My Server up 12s"});
+  std::string error;
   for (auto _ : state)
-    benchmark::DoNotOptimize(supervision::FindServerWindow(windows, "NWServer - My Server"));
+    benchmark::DoNotOptimize(supervision::FindServerWindow(windows, "NWServer - My Server",
+                                                           fakes::Windows::kServerPid, &error));
 }
 BENCHMARK(FindServerWindow);
 

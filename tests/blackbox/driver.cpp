@@ -92,6 +92,11 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs) {
   }
 }
 
+DWORD Scaled(DWORD ms) {
+  const char* scale = std::getenv("VIGILO_TIME_SCALE");
+  return scale && std::atoi(scale) > 1 ? ms * static_cast<DWORD>(std::atoi(scale)) : ms;
+}
+
 std::string ToAnsi(const std::wstring& text) {
   if (text.empty()) return "";
   int n = ::WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
@@ -134,11 +139,17 @@ std::string ClassOf(HWND window) {
   return name;
 }
 
+std::string TitleOf(HWND window) {
+  wchar_t title[256] = {};
+  ::GetWindowTextW(window, title, 256);
+  return ToAnsi(title);
+}
+
 HWND StandInWindow(const std::string& serverName) {
   const std::string prefix = "NWServer - " + serverName + " ";
   for (HWND w = ::FindWindowW(L"NWStandInServer", nullptr); w;
        w = ::FindWindowExW(nullptr, w, L"NWStandInServer", nullptr))
-    if (TextOf(w).rfind(prefix, 0) == 0) return w;
+    if (TitleOf(w).rfind(prefix, 0) == 0) return w;
   return nullptr;
 }
 
@@ -163,6 +174,20 @@ std::vector<HWND> TopLevelWindows(DWORD pid) {
   WindowSearch search{pid, {}};
   ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+DWORD ProcessOf(HWND window) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  return pid;
+}
+
+bool EndServer(HWND window) {
+  HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, ProcessOf(window));
+  if (!process) return false;
+  ::TerminateProcess(process, 3);
+  ::CloseHandle(process);
+  return WaitFor([&] { return !::IsWindow(window); }, 10000, 5);
 }
 
 void Freeze(DWORD pid, bool frozen) {
@@ -277,6 +302,27 @@ void Vigilo::Type(const char* name, const std::string& text) const {
     DWORD_PTR result = 0;
     ::SendMessageTimeoutW(Control(name), WM_CHAR, ch, 1, SMTO_ABORTIFHUNG, 5000, &result);
   }
+}
+
+void Vigilo::Tick() const {
+  const UINT_PTR kTimer1Id = 1;
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutW(main_, WM_TIMER, kTimer1Id, 0, SMTO_ABORTIFHUNG, 30000, &result);
+}
+
+testing::AssertionResult Vigilo::WaitForLook(int lines, DWORD* since, DWORD dueMs) const {
+  // The timer's tick waits for the thread, and a busy machine is slow to run it.
+  const DWORD early = 1000, late = Scaled(5000);
+  WaitFor([&] { return LogCount() >= lines || ::GetTickCount() - *since > dueMs + late; },
+          dueMs + late + 1000);
+  const DWORD after = ::GetTickCount() - *since;
+  if (LogCount() < lines)
+    return testing::AssertionFailure()
+           << "no look " << dueMs + late << " ms on: " << LogCount() << " of " << lines << " lines";
+  if (after + early < dueMs)
+    return testing::AssertionFailure() << "a look after " << after << " ms, due after " << dueMs;
+  *since += after;
+  return testing::AssertionSuccess();
 }
 
 bool Vigilo::Exited(DWORD timeoutMs) const {

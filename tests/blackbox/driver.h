@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <map>
 #include <string>
@@ -26,6 +28,9 @@ std::string FolderPath(const std::string& folder);
 
 // Polls until done() or the timeout; true when done.
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs = 100);
+
+// VIGILO_TIME_SCALE: how much slower than here this machine runs (1 unless told).
+DWORD Scaled(DWORD ms);
 
 std::string ToAnsi(const std::wstring& text);
 std::wstring ToWide(const std::string& text);
@@ -62,6 +67,14 @@ class Vigilo {
   void Click(const char* name) const;
   void Type(const char* name, const std::string& text) const;
 
+  // The watchdog looks now: its timer's tick, sent to the window.
+  void Tick() const;
+  // Waits for the look that the watchdog's own timer makes dueMs after *since
+  // (GetTickCount) and for the log to hold `lines` lines then. Fails as soon
+  // as the look is overdue, and on a look that came early; on success *since
+  // is the look's time, from which the next one is due.
+  testing::AssertionResult WaitForLook(int lines, DWORD* since, DWORD dueMs) const;
+
   bool Exited(DWORD timeoutMs) const;
   void Close();
 
@@ -91,8 +104,18 @@ class Probe {
 
 std::string ClassOf(HWND window);
 
+// A top-level window's title, read without a message: another test's server
+// may be frozen.
+std::string TitleOf(HWND window);
+
 // The stand-in server's window for a server name, or null.
 HWND StandInWindow(const std::string& serverName);
+
+DWORD ProcessOf(HWND window);
+
+// The server dies, as a crash ends it: true once its window has gone with it.
+// (Closed by WM_CLOSE, a process takes Wine two seconds to end.)
+bool EndServer(HWND window);
 
 // Suspends or resumes every thread of a process: a machine asleep, a hung
 // program, as Windows would leave them.

@@ -5,7 +5,10 @@
 // relaunch happen. The probe counts what Vigilo's process holds once the log
 // is full and again at the end: nothing may grow. All the while a helper
 // churns 200 top-level windows: a look that loses the server's window among
-// them restarts a healthy server, and is counted as a false restart.
+// them restarts a healthy server, and is counted as a false restart. Above
+// them all stays a window of the test's own titled as the server's: every
+// healthy look must log the server's title, every hang and exit of the
+// server must still restart it.
 //
 // VIGILO_SOAK_TICKS sets the number of ticks (default 1500; `make soak` runs
 // 10000). VIGILO_SOAK_LEAK=handles|gdi|windows|private makes the probe leak
@@ -27,7 +30,6 @@ namespace {
 using Counts = std::map<std::string, long>;
 const char* const kCountKinds[] = {"handles", "gdi", "windows", "private"};
 const long kPrivateGrowthLimit = 256 * 1024;
-const UINT_PTR kTimer1Id = 1;
 
 int EnvInt(const char* name, int fallback) {
   const char* value = std::getenv(name);
@@ -54,12 +56,6 @@ int ServerProcesses() {
     if (::lstrcmpiA(entry.szExeFile, "nwserver.exe") == 0) ++n;
   ::CloseHandle(snapshot);
   return n;
-}
-
-DWORD ProcessOf(HWND window) {
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(window, &pid);
-  return pid;
 }
 
 // The churn helper, ended with the test (it also ends by itself when we do).
@@ -107,8 +103,7 @@ class Soak {
     if (fault == Fault::LaunchFails) {
       ASSERT_TRUE(::MoveFileA(server.c_str(), away.c_str()));
     }
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(v_.main(), WM_TIMER, kTimer1Id, 0, SMTO_ABORTIFHUNG, 30000, &result);
+    v_.Tick();
     std::vector<std::string> last = v_.LogTail(fault == Fault::LaunchFails ? 3 : 2);
     const std::vector<std::string> shutDown = {"Server killed", "Server shut down...Restarting"};
     if ((fault == Fault::None || fault == Fault::Hang) && last == shutDown) {
@@ -143,12 +138,13 @@ class Soak {
 
   // Waits for the one window of this soak's servers, of a new process.
   void WaitForNewServer() {
-    const DWORD old = window_ ? ProcessOf(window_) : 0;
+    const DWORD old = window_ ? blackbox::ProcessOf(window_) : 0;
     HWND found = nullptr;
     ASSERT_TRUE(blackbox::WaitFor(
         [&] {
           std::vector<HWND> windows = ServerWindows();
-          found = windows.size() == 1 && ProcessOf(windows[0]) != old ? windows[0] : nullptr;
+          found =
+              windows.size() == 1 && blackbox::ProcessOf(windows[0]) != old ? windows[0] : nullptr;
           return found != nullptr;
         },
         20000, 5))
@@ -160,7 +156,7 @@ class Soak {
   // A failed run leaves no server behind (it would hold the runner's output open).
   ~Soak() {
     for (HWND w : ServerWindows()) {
-      HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, ProcessOf(w));
+      HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, blackbox::ProcessOf(w));
       if (!process) continue;
       ::TerminateProcess(process, 0);
       ::CloseHandle(process);
@@ -175,26 +171,18 @@ class Soak {
 
  private:
   std::vector<HWND> ServerWindows() const {
-    const std::wstring prefix = blackbox::ToWide("NWServer - " + name_ + " ");
+    const std::string prefix = "NWServer - " + name_ + " ";
     std::vector<HWND> windows;
     for (HWND w = ::FindWindowW(L"NWStandInServer", nullptr); w;
          w = ::FindWindowExW(nullptr, w, L"NWStandInServer", nullptr)) {
-      wchar_t title[256] = {};
-      ::GetWindowTextW(w, title, 256);
-      if (std::wstring(title).rfind(prefix, 0) == 0) windows.push_back(w);
+      if (blackbox::TitleOf(w).rfind(prefix, 0) == 0) windows.push_back(w);
     }
     return windows;
   }
 
-  // The server dies, as a crash ends it; its window goes with it. (Closed
-  // by WM_CLOSE, a process takes Wine two seconds to end.)
   void EndServer() {
     if (!window_) return;
-    HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, ProcessOf(window_));
-    ASSERT_NE(process, nullptr);
-    ::TerminateProcess(process, 3);
-    ::CloseHandle(process);
-    ASSERT_TRUE(blackbox::WaitFor([&] { return !::IsWindow(window_); }, 10000, 5));
+    ASSERT_TRUE(blackbox::EndServer(window_));
     window_ = nullptr;
   }
 
@@ -218,6 +206,12 @@ TEST(Soak, ThousandsOfRestartsLeakNothing) {
   Churn churn;
   ASSERT_TRUE(churn.WaitUntilBusy());
   Soak soak(v, name);
+  // Another program's window, titled as the server's and above it all along:
+  // never to be taken for the server.
+  HWND other =
+      ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", ("NWServer - " + name + " other").c_str(),
+                        WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
+  ::ShowWindow(other, SW_SHOWNOACTIVATE);
   v.Click("Start");
   soak.WaitForNewServer();
 
@@ -254,9 +248,10 @@ TEST(Soak, ThousandsOfRestartsLeakNothing) {
   EXPECT_LE(end.at("private") - baseline.at("private"), kPrivateGrowthLimit);
 
   EXPECT_EQ(soak.falseRestarts(), 0) << "a healthy server restarted: its window was missed";
+  ::DestroyWindow(other);
   EXPECT_EQ(v.LogCount(), 1001);
   EXPECT_EQ(v.LogSelection(), 1000);
-  HANDLE last = ::OpenProcess(SYNCHRONIZE, FALSE, ProcessOf(soak.window()));
+  HANDLE last = ::OpenProcess(SYNCHRONIZE, FALSE, blackbox::ProcessOf(soak.window()));
   v.Click("Kill");
   if (last) {
     EXPECT_EQ(::WaitForSingleObject(last, 10000), static_cast<DWORD>(WAIT_OBJECT_0));

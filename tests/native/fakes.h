@@ -103,32 +103,36 @@ class Timer : public platform::Timer {
     enabled = on;
     calls.emplace_back(on ? "enable" : "disable");
   }
+  bool Enabled() const override { return enabled; }
   uint32_t Now() const override { return now; }
 };
 
 // Top-level windows, front first.
 class Windows : public platform::WindowList {
  public:
+  static constexpr uint32_t kServerPid = 100;  // the first launch's id (Processes)
   struct Window {
     std::string title;
     platform::WindowHandle owner = 0;
     bool gone = false;  // closed after the list was taken
     std::string className = "NWServer";
-    bool ours = false;  // a window of Vigilo's own process
+    uint32_t pid = kServerPid;
   };
   std::vector<Window> windows;  // handle = index + 1
-  int titleReads = 0;
+  std::string listError;        // the list cannot be read, for this reason
+  std::vector<platform::WindowHandle> titlesRead;
 
-  std::vector<platform::WindowHandle> TopLevel() override {
-    std::vector<platform::WindowHandle> handles;
-    for (size_t i = 0; i < windows.size(); ++i) handles.push_back(i + 1);
-    return handles;
+  bool TopLevel(std::vector<platform::WindowHandle>* handles, std::string* error) override {
+    handles->clear();
+    for (size_t i = 0; i < windows.size(); ++i) handles->push_back(i + 1);
+    *error = listError;
+    return listError.empty();
   }
   platform::WindowHandle Parent(platform::WindowHandle w) override {
     return windows[w - 1].gone ? 0 : windows[w - 1].owner;
   }
   int Title(platform::WindowHandle w, char* buffer, int max) override {
-    ++titleReads;
+    titlesRead.push_back(w);
     if (windows[w - 1].gone) return 0;
     const std::string& title = windows[w - 1].title;
     int n = static_cast<int>(title.size()) < max - 1 ? static_cast<int>(title.size()) : max - 1;
@@ -139,7 +143,9 @@ class Windows : public platform::WindowList {
   std::string ClassName(platform::WindowHandle w) override {
     return windows[w - 1].gone ? "" : windows[w - 1].className;
   }
-  bool Ours(platform::WindowHandle w) override { return windows[w - 1].ours; }
+  uint32_t ProcessOf(platform::WindowHandle w) override {
+    return windows[w - 1].gone ? 0 : windows[w - 1].pid;
+  }
 };
 
 // Records every platform call by name with its arguments; each answer can

@@ -28,8 +28,10 @@ class SupervisorTest : public ::testing::Test {
   fakes::Windows windows;
   supervision::Supervisor sup{host, timer, processes, windows};
 
+  // The window of the server launched last.
   void ShowTitle(const std::string& suffix) {
     windows.windows = {{"NWServer - My Server" + suffix}};
+    windows.windows[0].pid = static_cast<uint32_t>(sup.ServerPID());
   }
   void NoWindow() { windows.windows.clear(); }
   const Lines& Log() { return host.log.lines; }
@@ -177,6 +179,27 @@ TEST_F(SupervisorTest, SessionEndStopsTheWatchdogWithoutAKillAndACancelArmsItAga
   EXPECT_FALSE(timer.enabled);
 }
 
+// Unknown is not "shut down": a failed walk keeps the last status, the next
+// look goes on from it.
+TEST_F(SupervisorTest, AnUnreadWindowListKillsNothingAndLaunchesNothing) {
+  sup.Start_Click();
+  ShowTitle(" a");
+  sup.Timer1_Timer();
+  windows.listError = "Not enough memory.";
+  sup.Timer1_Timer();
+  sup.Timer1_Timer();
+  EXPECT_TRUE(processes.terminated.empty());
+  EXPECT_EQ(processes.launchedLines.size(), 1u);
+  EXPECT_EQ(timer.interval, 30000u);
+  EXPECT_TRUE(timer.enabled);
+  windows.listError.clear();
+  sup.Timer1_Timer();
+  EXPECT_EQ(Log(),
+            (Lines{"NWServer - My Server a", "Server could not be checked: Not enough memory.",
+                   "Server could not be checked: Not enough memory.", "Server killed",
+                   "Server crashed...Restarting"}));
+}
+
 TEST_F(SupervisorTest, FirstTickWithoutWindowIsShutDownNeverCrashed) {
   sup.Start_Click();
   NoWindow();
@@ -192,7 +215,8 @@ TEST_F(SupervisorTest, LastStatusSurvivesKillAndStart) {
   sup.Timer1_Timer();
   sup.Kill_Click();
   sup.Start_Click();
-  sup.Timer1_Timer();  // the new server shows the very title last seen
+  ShowTitle(" same");  // the new server shows the very title last seen
+  sup.Timer1_Timer();
   EXPECT_EQ(Log().back(), "Server crashed...Restarting");
 }
 
@@ -204,6 +228,7 @@ TEST_F(SupervisorTest, PrefixFollowsTheCurrentServerName) {
   ShowTitle(" up 2");
   sup.Timer1_Timer();
   EXPECT_EQ(Log().back(), "Server shut down...Restarting");
+  ShowTitle(" up 2");  // the relaunched server
   host.serverName = "";
   sup.Timer1_Timer();  // the bare prefix matches any server window
   EXPECT_EQ(Log().back(), "NWServer - My Server up 2");

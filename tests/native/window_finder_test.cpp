@@ -16,12 +16,20 @@ std::string Buffer(const std::string& title) {
 }
 
 const std::string kPrefix = "NWServer - My Server";
+const uint32_t kServer = fakes::Windows::kServerPid, kOther = 200, kVigilo = 300;
+
+std::string Find(fakes::Windows& windows) {
+  std::string error;
+  return supervision::FindServerWindow(windows, kPrefix, kServer, &error);
+}
 
 struct FinderCase {
   const char* name;
   std::vector<Win> windows;
   std::string prefix;
-  std::string expect;  // title of the window found, or "shutdown"
+  std::string expect;  // title of the window found, "shutdown", or "" for an unread list
+  uint32_t server = kServer;
+  std::string listError = "";
 };
 
 TEST(FindServerWindow, MatchingRules) {
@@ -45,10 +53,27 @@ TEST(FindServerWindow, MatchingRules) {
        {{kPrefix + " up 9s (Not Responding)", 0, false, "Ghost"}, {kPrefix + " up 9s"}},
        kPrefix,
        kPrefix + " up 9s"},
-      {"a window of Vigilo's own process is never read",
-       {{kPrefix + " ours", 0, false, "Edit", true}, {kPrefix + " server"}},
+      {"another program's window above the server's: the server's is found",
+       {{kPrefix + " Test up 5s", 0, false, "NWServer", kOther},
+        {kPrefix + ".txt - Notepad", 0, false, "Notepad", kOther},
+        {kPrefix + " up 9s"}},
        kPrefix,
-       kPrefix + " server"},
+       kPrefix + " up 9s"},
+      {"only other programs' windows match",
+       {{kPrefix + " old", 0, false, "NWServer", kOther}},
+       kPrefix,
+       "shutdown"},
+      {"Vigilo's own windows are another program's",
+       {{kPrefix + " ours", 0, false, "Edit", kVigilo}},
+       kPrefix,
+       "shutdown"},
+      {"nothing launched yet", {{kPrefix + " up 9s"}}, kPrefix, "shutdown", 0},
+      {"the window list cannot be read",
+       {{kPrefix + " up 9s"}},
+       kPrefix,
+       "",
+       kServer,
+       "Not enough memory."},
       {"empty title skipped, even for an empty prefix", {{""}, {"Other"}}, "", "Other"},
       {"first in Z order wins",
        {{"x"}, {kPrefix + " A"}, {kPrefix + " B"}},
@@ -71,30 +96,35 @@ TEST(FindServerWindow, MatchingRules) {
   for (const FinderCase& c : cases) {
     fakes::Windows windows;
     windows.windows = c.windows;
-    std::string status = supervision::FindServerWindow(windows, c.prefix);
-    std::string expect = c.expect == "shutdown" ? c.expect : Buffer(c.expect);
+    windows.listError = c.listError;
+    std::string error;
+    std::string status = supervision::FindServerWindow(windows, c.prefix, c.server, &error);
+    std::string expect = c.expect == "shutdown" || c.expect.empty() ? c.expect : Buffer(c.expect);
     EXPECT_EQ(status, expect) << c.name;
+    EXPECT_EQ(error, c.listError) << c.name;
+    for (platform::WindowHandle w : windows.titlesRead)
+      EXPECT_EQ(c.windows[w - 1].pid, c.server) << c.name << ": read another program's title";
   }
 }
 
 TEST(FindServerWindow, StatusIsTheWholeBufferWithNulAndFreshFiller) {
   fakes::Windows windows;
   // A long title read first must not leave its bytes in the buffer of the next.
-  windows.windows = {{"Some very long title of another program"}, {kPrefix}};
-  std::string status = supervision::FindServerWindow(windows, kPrefix);
+  windows.windows = {{"Some very long title of another window"}, {kPrefix}};
+  std::string status = Find(windows);
   ASSERT_EQ(status.size(), 256u);
   EXPECT_EQ(status, Buffer(kPrefix));
   EXPECT_EQ(supervision::VisibleText(status), kPrefix);
-  EXPECT_EQ(windows.titleReads, 2);
+  EXPECT_EQ(windows.titlesRead.size(), 2u);
 }
 
 TEST(FindServerWindow, SameTitleGivesEqualStatusAndOneCharacterDiffers) {
   fakes::Windows windows;
   windows.windows = {{kPrefix + " up 30s"}};
-  std::string a = supervision::FindServerWindow(windows, kPrefix);
-  std::string b = supervision::FindServerWindow(windows, kPrefix);
+  std::string a = Find(windows);
+  std::string b = Find(windows);
   windows.windows[0].title = kPrefix + " up 31s";
-  std::string c = supervision::FindServerWindow(windows, kPrefix);
+  std::string c = Find(windows);
   EXPECT_EQ(a, b);
   EXPECT_NE(a, c);
 }

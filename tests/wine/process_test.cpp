@@ -16,6 +16,7 @@ class NullTimer : public platform::Timer {
  public:
   void SetInterval(uint32_t) override {}
   void SetEnabled(bool) override {}
+  bool Enabled() const override { return false; }
   uint32_t Now() const override { return 0; }
 };
 

@@ -67,4 +67,13 @@ TEST(ErrorText, IsTheSystemSentenceWithoutLineBreak) {
   EXPECT_EQ(platform::ErrorText(0x20000001), "System error 536870913.");
 }
 
+// probe.dll lies beside this program, as a planted shcore.dll would beside Vigilo.
+TEST(LoadSystemLibrary, NeverTakesADllFromTheProgramsFolder) {
+  HMODULE planted = ::LoadLibraryExA("probe.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(planted, nullptr) << "by its bare name the one beside the program is found";
+  ::FreeLibrary(planted);
+  EXPECT_EQ(platform::LoadSystemLibrary("probe.dll"), nullptr);
+  EXPECT_NE(platform::LoadSystemLibrary("version.dll"), nullptr);
+}
+
 }  // namespace

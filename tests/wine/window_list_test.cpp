@@ -8,22 +8,6 @@
 
 namespace {
 
-// The desktop's list, with this process's windows taken for another
-// program's, so that the tests can make the windows the walk looks at.
-class AsIfForeign : public platform::WindowList {
- public:
-  std::vector<platform::WindowHandle> TopLevel() override { return real_->TopLevel(); }
-  platform::WindowHandle Parent(platform::WindowHandle w) override { return real_->Parent(w); }
-  int Title(platform::WindowHandle w, char* buffer, int max) override {
-    return real_->Title(w, buffer, max);
-  }
-  std::string ClassName(platform::WindowHandle w) override { return real_->ClassName(w); }
-  bool Ours(platform::WindowHandle) override { return false; }
-
- private:
-  std::unique_ptr<platform::WindowList> real_ = platform::CreateDesktopWindowList();
-};
-
 class RealWindows : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -39,22 +23,23 @@ class RealWindows : public ::testing::Test {
     made_.push_back(w);
     return w;
   }
-  std::string Find(const std::string& prefix) {
-    return supervision::VisibleText(supervision::FindServerWindow(*windows_, prefix));
+  // The status, with this process taken for the server.
+  std::string Status() {
+    std::string error;
+    return supervision::FindServerWindow(*windows_, prefix_, ::GetCurrentProcessId(), &error);
   }
+  std::string Find() { return supervision::VisibleText(Status()); }
   const std::string prefix_ = "NWServer - Finder" + std::to_string(::GetCurrentProcessId());
-  std::unique_ptr<platform::WindowList> windows_ = std::make_unique<AsIfForeign>();
+  std::unique_ptr<platform::WindowList> windows_ = platform::CreateDesktopWindowList();
   std::vector<HWND> made_;
 };
 
-TEST_F(RealWindows, NothingMatchingGivesShutdown) {
-  EXPECT_EQ(supervision::FindServerWindow(*windows_, prefix_), "shutdown");
-}
+TEST_F(RealWindows, NothingMatchingGivesShutdown) { EXPECT_EQ(Status(), "shutdown"); }
 
 TEST_F(RealWindows, FirstInZOrderWins) {
   Make(prefix_ + " lower");
   Make(prefix_ + " upper");
-  EXPECT_EQ(Find(prefix_), prefix_ + " upper");
+  EXPECT_EQ(Find(), prefix_ + " upper");
 }
 
 TEST_F(RealWindows, OwnedPopupsAndOtherTitlesAreSkipped) {
@@ -62,7 +47,7 @@ TEST_F(RealWindows, OwnedPopupsAndOtherTitlesAreSkipped) {
   Make(prefix_ + " owned popup", main);
   Make("x" + prefix_ + " not at the start");
   Make(std::string(prefix_).replace(0, 1, "n") + " wrong case");
-  EXPECT_EQ(Find(prefix_), prefix_ + " main");
+  EXPECT_EQ(Find(), prefix_ + " main");
 }
 
 // Windows' stand-in for a hung window, titled as it plus " (Not Responding)".
@@ -74,7 +59,7 @@ TEST_F(RealWindows, AGhostWindowIsPassedOverForTheHungWindowBehindIt) {
   ::RegisterClassA(&ghost);
   Make(prefix_ + " up 9s");
   Make(prefix_ + " up 9s (Not Responding)", nullptr, true, "Ghost");
-  EXPECT_EQ(Find(prefix_), prefix_ + " up 9s");
+  EXPECT_EQ(Find(), prefix_ + " up 9s");
 }
 
 // A window of this process on a thread that pumps no messages: reading its
@@ -97,7 +82,10 @@ DWORD WINAPI HoldAWindow(void* p) {
 
 DWORD WINAPI Walk(void* p) {
   auto* s = static_cast<Stuck*>(p);
-  s->status = supervision::FindServerWindow(*platform::CreateDesktopWindowList(), s->prefix);
+  // The server is another process: any other id than ours.
+  std::string error;
+  s->status = supervision::FindServerWindow(*platform::CreateDesktopWindowList(), s->prefix,
+                                            ::GetCurrentProcessId() + 4, &error);
   return 0;
 }
 
@@ -119,7 +107,7 @@ TEST(OwnWindows, AreNeverReadSoTheWalkReturns) {
 TEST_F(RealWindows, HiddenWindowsCountAndTitlesAreCutAt255) {
   std::string longTitle = prefix_ + std::string(300, 'z');
   Make(longTitle, nullptr, false);
-  std::string status = supervision::FindServerWindow(*windows_, prefix_);
+  std::string status = Status();
   ASSERT_EQ(status.size(), 256u);
   EXPECT_EQ(status.substr(0, 255), longTitle.substr(0, 255));
   EXPECT_EQ(status[255], '\0');
@@ -127,10 +115,10 @@ TEST_F(RealWindows, HiddenWindowsCountAndTitlesAreCutAt255) {
 
 TEST_F(RealWindows, StatusChangesWithTheTitle) {
   HWND w = Make(prefix_ + " up 1s");
-  std::string a = supervision::FindServerWindow(*windows_, prefix_);
-  EXPECT_EQ(a, supervision::FindServerWindow(*windows_, prefix_));
+  std::string a = Status();
+  EXPECT_EQ(a, Status());
   ::SetWindowTextA(w, (prefix_ + " up 2s").c_str());
-  EXPECT_NE(a, supervision::FindServerWindow(*windows_, prefix_));
+  EXPECT_NE(a, Status());
   // Title, NUL, then blank filler to 256 characters.
   EXPECT_EQ(a,
             prefix_ + " up 1s" + std::string(1, '\0') + std::string(256 - prefix_.size() - 7, ' '));
