@@ -242,11 +242,24 @@ Vigilo::Vigilo(const Options& options) : folder_(FolderPath(options.folder)) {
 }
 
 Vigilo::~Vigilo() {
-  if (process_) {
-    ::TerminateProcess(process_, 0);
-    ::WaitForSingleObject(process_, 5000);
-    ::CloseHandle(process_);
+  if (!process_) return;
+  ::TerminateProcess(process_, 0);
+  ::WaitForSingleObject(process_, 5000);
+  ::CloseHandle(process_);
+  // And every server it launched: after a failed test one left running would
+  // hold the runner's output open, and the failure would show only at its time bound.
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot, &entry); more;
+       more = ::Process32Next(snapshot, &entry)) {
+    if (entry.th32ParentProcessID != pid_) continue;
+    if (HANDLE server = ::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
+      ::TerminateProcess(server, 0);
+      ::CloseHandle(server);
+    }
   }
+  ::CloseHandle(snapshot);
 }
 
 HWND Vigilo::WaitForMainWindow(DWORD timeoutMs) {
