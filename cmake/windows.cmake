@@ -138,11 +138,14 @@ foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure Kil
 endforeach()
 
 # Real keystrokes go to the foreground window, the DPI setting is the whole
-# prefix's, a capture of the screen wants no other program's window coming
-# up, and the soak keeps its pace and counts every stand-in left behind:
-# these run alone (the soak beside its own window churn).
-set_tests_properties(blackbox_Input blackbox_Dpi blackbox_Names blackbox_Soak
-                     PROPERTIES RUN_SERIAL TRUE)
+# prefix's, and a capture of the screen wants no other program's window
+# coming up: these run alone.
+set_tests_properties(blackbox_Input blackbox_Dpi blackbox_Names PROPERTIES RUN_SERIAL TRUE)
+# The soak's servers take the activation hundreds of times: it starts once the
+# suites that watch the window's focus and contents are done, and runs beside
+# the ones that wait on the watchdog's real intervals.
+set_tests_properties(blackbox_Soak PROPERTIES DEPENDS
+                     "blackbox_Startup;blackbox_Settings;blackbox_Window;blackbox_KillFirst")
 
 # The Windows 9x code path and a Cyrillic code page: these run again in a
 # prefix where Wine reports a Russian Windows 98 (scripts/test.sh), and
