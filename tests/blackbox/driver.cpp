@@ -190,6 +190,26 @@ bool EndServer(HWND window) {
   return WaitFor([&] { return !::IsWindow(window); }, 10000, 5);
 }
 
+HWND OtherProgramWindow(const std::string& title) {
+  HWND w = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", title.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 300,
+                             100, nullptr, nullptr, nullptr, nullptr);
+  ::ShowWindow(w, SW_SHOWNOACTIVATE);
+  return w;
+}
+
+std::vector<DWORD> ServersLaunchedBy(DWORD vigilo) {
+  std::vector<DWORD> servers;
+  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = ::Process32First(snapshot, &entry); more;
+       more = ::Process32Next(snapshot, &entry))
+    if (entry.th32ParentProcessID == vigilo && ::lstrcmpiA(entry.szExeFile, "nwserver.exe") == 0)
+      servers.push_back(entry.th32ProcessID);
+  ::CloseHandle(snapshot);
+  return servers;
+}
+
 void Freeze(DWORD pid, bool frozen) {
   HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
   THREADENTRY32 entry = {};
@@ -248,18 +268,12 @@ Vigilo::~Vigilo() {
   ::CloseHandle(process_);
   // And every server it launched: after a failed test one left running would
   // hold the runner's output open, and the failure would show only at its time bound.
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32 entry = {};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32First(snapshot, &entry); more;
-       more = ::Process32Next(snapshot, &entry)) {
-    if (entry.th32ParentProcessID != pid_) continue;
-    if (HANDLE server = ::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID)) {
-      ::TerminateProcess(server, 0);
-      ::CloseHandle(server);
+  for (DWORD server : ServersLaunchedBy(pid_)) {
+    if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, server)) {
+      ::TerminateProcess(process, 0);
+      ::CloseHandle(process);
     }
   }
-  ::CloseHandle(snapshot);
 }
 
 HWND Vigilo::WaitForMainWindow(DWORD timeoutMs) {

@@ -117,6 +117,13 @@ DWORD ProcessOf(HWND window);
 // (Closed by WM_CLOSE, a process takes Wine two seconds to end.)
 bool EndServer(HWND window);
 
+// A window of the test's own, shown on top of all others without taking the
+// activation: another program's, to Vigilo. Its thread pumps no messages.
+HWND OtherProgramWindow(const std::string& title);
+
+// The servers that a Vigilo process launched and that still run.
+std::vector<DWORD> ServersLaunchedBy(DWORD vigilo);
+
 // Suspends or resumes every thread of a process: a machine asleep, a hung
 // program, as Windows would leave them.
 void Freeze(DWORD pid, bool frozen);

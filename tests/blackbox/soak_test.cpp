@@ -15,8 +15,6 @@
 // one object of that kind midway, to show the soak catches it.
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -44,20 +42,6 @@ Counts Count(const blackbox::Probe& probe) {
     if (bar != std::string::npos) counts[line.substr(0, bar)] = std::atol(line.c_str() + bar + 1);
   }
   return counts;
-}
-
-// The servers this Vigilo launched that still run; other suites' run beside.
-int ServerProcesses(DWORD vigilo) {
-  int n = 0;
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  PROCESSENTRY32 entry = {};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = ::Process32First(snapshot, &entry); more;
-       more = ::Process32Next(snapshot, &entry))
-    if (entry.th32ParentProcessID == vigilo && ::lstrcmpiA(entry.szExeFile, "nwserver.exe") == 0)
-      ++n;
-  ::CloseHandle(snapshot);
-  return n;
 }
 
 // The churn helper, ended with the test (it also ends by itself when we do).
@@ -210,10 +194,7 @@ TEST(Soak, ThousandsOfRestartsLeakNothing) {
   Soak soak(v, name);
   // Another program's window, titled as the server's and above it all along:
   // never to be taken for the server.
-  HWND other =
-      ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", ("NWServer - " + name + " other").c_str(),
-                        WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
-  ::ShowWindow(other, SW_SHOWNOACTIVATE);
+  HWND other = blackbox::OtherProgramWindow("NWServer - " + name + " other");
   v.Click("Start");
   soak.WaitForNewServer();
 
@@ -259,7 +240,7 @@ TEST(Soak, ThousandsOfRestartsLeakNothing) {
     EXPECT_EQ(::WaitForSingleObject(last, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     ::CloseHandle(last);
   }
-  EXPECT_EQ(ServerProcesses(v.pid()), 0) << "orphaned servers";
+  EXPECT_TRUE(blackbox::ServersLaunchedBy(v.pid()).empty()) << "orphaned servers";
 }
 
 }  // namespace

@@ -189,10 +189,7 @@ TEST(Desktop, SleepWakeAndSessionEndRestartOnlyAHungServer) {
   blackbox::Freeze(serverPid, true);
   char title[256] = {};
   ::GetWindowTextA(server, title, sizeof title);
-  HWND ghost =
-      ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", (std::string(title) + " (Not Responding)").c_str(),
-                        WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr, nullptr, nullptr);
-  ::ShowWindow(ghost, SW_SHOWNOACTIVATE);
+  HWND ghost = blackbox::OtherProgramWindow(std::string(title) + " (Not Responding)");
   v->Tick();
   ::SendMessageTimeoutA(v->main(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, SMTO_NORMAL,
                         5 * kSecond, &answer);
