@@ -1,9 +1,18 @@
-// Move-only owners of kernel handles and registry keys.
+// Move-only owners of kernel handles and registry keys, and functions looked
+// up at run time.
 #pragma once
 
 #include <windows.h>
 
 namespace platform {
+
+// A function that older Windows lack, looked up at run time so that the exe
+// still loads there; null without it.
+template <typename Fn>
+Fn Proc(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                : nullptr;
+}
 
 class UniqueHandle {
  public:

@@ -1,8 +1,10 @@
-// Launching the server and terminating a process with the debug privilege.
+// Launching the server, following the processes it starts, and terminating
+// them with the debug privilege.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -31,7 +33,10 @@ struct LaunchResult {
   bool ok = false;
   int32_t pid = 0;
   Handle process = 0;  // owned by the caller; keeps the id from being reused
-  std::string error;   // the system's reason, when !ok
+  // Owned by the caller: the job that holds the process and every process it
+  // starts. 0 where jobs cannot be used (9x, NT 4.0, a job that refuses).
+  Handle job = 0;
+  std::string error;  // the system's reason, when !ok
 };
 
 class ProcessApi {
@@ -49,6 +54,13 @@ class ProcessApi {
   virtual Handle OpenProcess(uint32_t access, bool inherit, int32_t pid) = 0;
   virtual bool TerminateProcess(Handle process, uint32_t exitCode) = 0;
   virtual bool CloseHandle(Handle handle) = 0;
+
+  // False once the process has ended.
+  virtual bool Running(Handle process) = 0;
+  // The ids of the processes in the job that still run; false, with the
+  // system's reason, when they cannot be listed.
+  virtual bool JobProcesses(Handle job, std::vector<uint32_t>* ids, std::string* error) = 0;
+  virtual bool TerminateJobObject(Handle job, uint32_t exitCode) = 0;
 };
 
 }  // namespace platform
@@ -59,5 +71,8 @@ namespace platform {
 
 // The system's own process and token calls.
 std::unique_ptr<ProcessApi> CreateSystemProcessApi();
+// The same, with a job that refuses every process, as a job Vigilo itself
+// runs in may make it on Vista and 7: launches fall back to one process.
+std::unique_ptr<ProcessApi> CreateSystemProcessApiRefusingJobs();
 
 }  // namespace platform

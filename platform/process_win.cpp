@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/handles_win.h"
 #include "platform/process.h"
 #include "platform/shell.h"
 
@@ -12,8 +13,39 @@ namespace {
 HANDLE H(Handle h) { return reinterpret_cast<HANDLE>(h); }
 Handle Of(HANDLE h) { return reinterpret_cast<Handle>(h); }
 
+// The job functions came with Windows 2000: 9x and NT 4.0 have none of them.
+struct JobCalls {
+  using CreateFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCSTR);
+  using AssignFn = BOOL(WINAPI*)(HANDLE, HANDLE);
+  using QueryFn = BOOL(WINAPI*)(HANDLE, JOBOBJECTINFOCLASS, LPVOID, DWORD, LPDWORD);
+  using TerminateFn = BOOL(WINAPI*)(HANDLE, UINT);
+  CreateFn create = nullptr;
+  AssignFn assign = nullptr;
+  QueryFn query = nullptr;
+  TerminateFn terminate = nullptr;
+
+  static JobCalls OfKernel() {
+    HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+    JobCalls calls;
+    calls.create = Proc<CreateFn>(kernel, "CreateJobObjectA");
+    calls.assign = Proc<AssignFn>(kernel, "AssignProcessToJobObject");
+    calls.query = Proc<QueryFn>(kernel, "QueryInformationJobObject");
+    calls.terminate = Proc<TerminateFn>(kernel, "TerminateJobObject");
+    if (!calls.create || !calls.assign || !calls.query || !calls.terminate) return JobCalls();
+    return calls;
+  }
+  bool available() const { return create != nullptr; }
+};
+
+BOOL WINAPI RefuseAssignment(HANDLE, HANDLE) {
+  ::SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
 class SystemProcessApi : public ProcessApi {
  public:
+  explicit SystemProcessApi(const JobCalls& jobs) : jobs_(jobs) {}
+
   LaunchResult Launch(const std::string& commandLine, int showState) override {
     LaunchResult result;
     // CreateProcess may write into the command line, so it gets a copy.
@@ -24,10 +56,22 @@ class SystemProcessApi : public ProcessApi {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showState);
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &info)) {
+    // Suspended until it is in the job, so that nothing it starts escapes.
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE,
+                          jobs_.available() ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup,
+                          &info)) {
       result.error = ErrorText(::GetLastError());
       return result;
+    }
+    if (jobs_.available()) {
+      // No limits, kill-on-close least of all: the server outlives Vigilo.
+      // A job that cannot be made or joined leaves the one process watched.
+      HANDLE job = jobs_.create(nullptr, nullptr);
+      if (job && jobs_.assign(job, info.hProcess))
+        result.job = Of(job);
+      else if (job)
+        ::CloseHandle(job);
+      ::ResumeThread(info.hThread);
     }
     ::CloseHandle(info.hThread);
     result.ok = true;
@@ -83,12 +127,50 @@ class SystemProcessApi : public ProcessApi {
   }
 
   bool CloseHandle(Handle handle) override { return ::CloseHandle(H(handle)) != FALSE; }
+
+  bool Running(Handle process) override {
+    return ::WaitForSingleObject(H(process), 0) == WAIT_TIMEOUT;
+  }
+
+  bool JobProcesses(Handle job, std::vector<uint32_t>* ids, std::string* error) override {
+    ids->clear();
+    // Room for the ids, grown while processes join between two asks.
+    std::vector<ULONG_PTR> buffer(2 + 16);
+    for (;;) {
+      auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(buffer.data());
+      const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(ULONG_PTR));
+      if (jobs_.query(H(job), JobObjectBasicProcessIdList, list, size, nullptr)) {
+        for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i)
+          ids->push_back(static_cast<uint32_t>(list->ProcessIdList[i]));
+        return true;
+      }
+      const DWORD code = ::GetLastError();
+      if (code != ERROR_MORE_DATA) {
+        *error = ErrorText(code);
+        return false;
+      }
+      buffer.resize(2 + list->NumberOfAssignedProcesses + buffer.size());
+    }
+  }
+
+  bool TerminateJobObject(Handle job, uint32_t exitCode) override {
+    return jobs_.terminate(H(job), exitCode) != FALSE;
+  }
+
+ private:
+  JobCalls jobs_;
 };
 
 }  // namespace
 
 std::unique_ptr<ProcessApi> CreateSystemProcessApi() {
-  return std::make_unique<SystemProcessApi>();
+  return std::make_unique<SystemProcessApi>(JobCalls::OfKernel());
+}
+
+std::unique_ptr<ProcessApi> CreateSystemProcessApiRefusingJobs() {
+  JobCalls calls = JobCalls::OfKernel();
+  if (calls.available()) calls.assign = RefuseAssignment;
+  return std::make_unique<SystemProcessApi>(calls);
 }
 
 }  // namespace platform

@@ -27,6 +27,8 @@ class WindowList {
   // The id of the process that made the window (GetWindowThreadProcessId,
   // which sends no message); 0 for a window gone.
   virtual uint32_t ProcessOf(WindowHandle window) = 0;
+  // This process's id: none of its windows is ever the server's.
+  virtual uint32_t OwnProcess() = 0;
 };
 
 std::unique_ptr<WindowList> CreateDesktopWindowList();

@@ -48,6 +48,7 @@ class DesktopWindowList : public WindowList {
     ::GetWindowThreadProcessId(W(window), &pid);
     return pid;
   }
+  uint32_t OwnProcess() override { return ::GetCurrentProcessId(); }
 };
 
 }  // namespace

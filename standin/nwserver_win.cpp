@@ -3,15 +3,20 @@
 // whose title changes every second, and can play the faults a watchdog must
 // catch. Chosen by environment variables (inherited through the launch):
 //
-//   NWSTANDIN_CMDLINE_FILE  append the command line received to this file
+//   NWSTANDIN_CMDLINE_FILE  append the command line received, and the show
+//                           state asked for, to this file
 //   NWSTANDIN_FREEZE_AT     stop changing the title from this second on (hung)
 //   NWSTANDIN_EXIT_AT       exit by itself at this second (shut down)
 //   NWSTANDIN_SHOW_AFTER    show the window only after this many seconds
 //   NWSTANDIN_TITLE         a fixed title suffix instead of the uptime counter
+//   NWSTANDIN_LAUNCHER      1: start a copy of itself as the real server, and end
+//   NWSTANDIN_HOSTED        1: no titled window, only an untitled pop-up, as a
+//                           console server whose window a terminal hosts
 //   NWSTANDIN_PLAN          per launch: specs separated by '|', each a list of
-//                           freeze=N,exit=N,show=N,title=TEXT; launch k (counted
-//                           in nwstandin.count in the current directory) takes
-//                           spec k, and the variables above when it has none.
+//                           freeze=N,exit=N,show=N,title=TEXT,launcher=1,hosted=1;
+//                           launch k (counted in nwstandin.count in the current
+//                           directory) takes spec k, and the variables above
+//                           when it has none.
 //
 // The buttons "Freeze title" and "Exit" do the same by hand.
 #include <windows.h>
@@ -25,10 +30,12 @@ namespace {
 
 const char kClassName[] = "NWStandInServer";
 const char kCounterFile[] = "nwstandin.count";
+const char kLaunchedAs[] = "NWSTANDIN_LAUNCHED_AS";  // the launch a launcher's copy stands for
 const int kFreezeId = 10, kExitId = 11, kInfoId = 12;
 
 struct Mode {
   int freezeAt = -1, exitAt = -1, showAfter = 0;
+  bool launcher = false, hosted = false;
   std::string title;
 };
 
@@ -73,6 +80,8 @@ Mode ModeFor(int launch) {
   mode.exitAt = EnvSeconds("NWSTANDIN_EXIT_AT", -1);
   mode.showAfter = EnvSeconds("NWSTANDIN_SHOW_AFTER", 0);
   mode.title = Env("NWSTANDIN_TITLE");
+  mode.launcher = Env("NWSTANDIN_LAUNCHER") == "1";
+  mode.hosted = Env("NWSTANDIN_HOSTED") == "1";
   std::string plan = Env("NWSTANDIN_PLAN");
   if (plan.empty()) return mode;
   std::vector<std::string> specs = Split(plan, '|');
@@ -85,6 +94,8 @@ Mode ModeFor(int launch) {
     if (key == "exit") mode.exitAt = std::atoi(value.c_str());
     if (key == "show") mode.showAfter = std::atoi(value.c_str());
     if (key == "title") mode.title = value;
+    if (key == "launcher") mode.launcher = value == "1";
+    if (key == "hosted") mode.hosted = value == "1";
   }
   return mode;
 }
@@ -100,7 +111,7 @@ struct State {
   int launch = 0;
   std::string name;
   DWORD started = 0;
-  bool frozen = false;
+  bool frozen = false, shown = false;
   HWND window = nullptr;
   int showCommand = SW_SHOWNORMAL;
   HINSTANCE instance = nullptr;
@@ -131,6 +142,11 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void CreateServerWindow() {
+  if (g.mode.hosted) {  // the title is the terminal's business
+    ::CreateWindowExA(0, kClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, g.instance,
+                      nullptr);
+    return;
+  }
   g.window = ::CreateWindowExA(0, kClassName, "NWServer - ", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                                CW_USEDEFAULT, 420, 150, nullptr, nullptr, g.instance, nullptr);
   HFONT font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
@@ -151,7 +167,10 @@ void CreateServerWindow() {
 void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
   int elapsed = Elapsed();
   if (g.mode.exitAt >= 0 && elapsed >= g.mode.exitAt) ::ExitProcess(0);
-  if (!g.window && elapsed >= g.mode.showAfter) CreateServerWindow();
+  if (!g.shown && elapsed >= g.mode.showAfter) {
+    g.shown = true;
+    CreateServerWindow();
+  }
   if (g.mode.freezeAt >= 0 && elapsed >= g.mode.freezeAt) g.frozen = true;
   UpdateTitle();
 }
@@ -163,15 +182,42 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   g.instance = instance;
   g.showCommand = showCommand;
   g.name = ServerName();
-  g.launch = NextLaunchNumber();
+  const std::string launchedAs = Env(kLaunchedAs);
+  g.launch = launchedAs.empty() ? NextLaunchNumber() : std::atoi(launchedAs.c_str());
   g.mode = ModeFor(g.launch);
 
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  ::GetStartupInfoA(&startup);
   std::string record = Env("NWSTANDIN_CMDLINE_FILE");
   if (!record.empty()) {
     if (FILE* f = std::fopen(record.c_str(), "ab")) {
       std::fprintf(f, "%s\n", ::GetCommandLineA());
+      if (startup.dwFlags & STARTF_USESHOWWINDOW)
+        std::fprintf(f, "show state %d\n", startup.wShowWindow);
+      else
+        std::fprintf(f, "show state not given\n");
       std::fclose(f);
     }
+  }
+
+  if (g.mode.launcher && launchedAs.empty()) {
+    // The real server: this program again, with the same line and show state.
+    ::SetEnvironmentVariableA(kLaunchedAs, std::to_string(g.launch).c_str());
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string line = ::GetCommandLineA();
+    STARTUPINFOA child = {};
+    child.cb = sizeof child;
+    child.dwFlags = STARTF_USESHOWWINDOW;
+    child.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION info = {};
+    if (!::CreateProcessA(path, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &child,
+                          &info))
+      return 1;
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    return 0;
   }
 
   WNDCLASSA wc = {};

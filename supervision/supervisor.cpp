@@ -23,13 +23,16 @@ Supervisor::Supervisor(Host& host, platform::Timer& timer, platform::ProcessApi&
 
 Supervisor::~Supervisor() {
   if (serverProcess_ != 0) processes_.CloseHandle(serverProcess_);
+  if (serverJob_ != 0) processes_.CloseHandle(serverJob_);
 }
 
 void Supervisor::Start_Click() {
   platform::LaunchResult launched = processes_.Launch(host_.CommandLine(), platform::kShowNormal);
   if (launched.ok) {
     if (serverProcess_ != 0) processes_.CloseHandle(serverProcess_);
+    if (serverJob_ != 0) processes_.CloseHandle(serverJob_);
     serverProcess_ = launched.process;
+    serverJob_ = launched.job;
     serverPid_ = launched.pid;
   } else {
     // Arm the timer all the same: the watchdog retries at each check until
@@ -77,7 +80,10 @@ void Supervisor::Timer1_Timer() {
   Arm(kCheckMs);
   std::string prefix = std::string(server::kTitlePrefix) + host_.ServerName();
   std::string error;
-  std::string status = FindServerWindow(windows_, prefix, WatchedPid(), &error);
+  std::vector<uint32_t> pids;
+  std::string status = ServerProcesses(&pids, &error)
+                           ? FindServerWindow(windows_, prefix, pids, &error)
+                           : std::string();
   if (status.empty()) {
     // Unknown is not "shut down": kill nothing, launch nothing, keep the last
     // status, and say why, so that a walk failing for good does not go unseen.
@@ -99,8 +105,12 @@ void Supervisor::Timer1_Timer() {
   host_.LogEvent(status);
 }
 
-uint32_t Supervisor::WatchedPid() const {
-  return serverProcess_ != 0 ? static_cast<uint32_t>(serverPid_) : 0;
+bool Supervisor::ServerProcesses(std::vector<uint32_t>* pids, std::string* error) {
+  pids->clear();
+  if (serverJob_ != 0) return processes_.JobProcesses(serverJob_, pids, error);
+  if (serverProcess_ != 0 && processes_.Running(serverProcess_))
+    pids->push_back(static_cast<uint32_t>(serverPid_));
+  return true;
 }
 
 bool Supervisor::OwnsProcess(int32_t pid) const {
@@ -125,10 +135,13 @@ int32_t Supervisor::KillProcess(int32_t hProcessID, int32_t ExitCode) {
   }
   if (privilegeEnabled) {
     // The id of a process we no longer hold may belong to anyone by now.
+    const bool owned = OwnsProcess(hProcessID);
+    // The job ends the launch and every process it started with it.
+    if (owned && serverJob_ != 0)
+      result = processes_.TerminateJobObject(serverJob_, static_cast<uint32_t>(ExitCode));
     platform::Handle process =
-        OwnsProcess(hProcessID)
-            ? processes_.OpenProcess(platform::kProcessAllAccess, false, hProcessID)
-            : 0;
+        owned && !result ? processes_.OpenProcess(platform::kProcessAllAccess, false, hProcessID)
+                         : 0;
     if (process != 0) {
       result = processes_.TerminateProcess(process, static_cast<uint32_t>(ExitCode));
       processes_.CloseHandle(process);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/process.h"
 #include "platform/timer.h"
@@ -63,7 +64,9 @@ class Supervisor {
 
  private:
   bool OwnsProcess(int32_t pid) const;
-  uint32_t WatchedPid() const;    // the launched server's, 0 before any launch
+  // The server's processes that still run: those of its job, else the one
+  // launched. False, with the reason, when the job cannot be asked.
+  bool ServerProcesses(std::vector<uint32_t>* pids, std::string* error);
   void Arm(uint32_t intervalMs);  // SetInterval, noting when and for how long
 
   Host& host_;
@@ -72,6 +75,7 @@ class Supervisor {
   platform::WindowList& windows_;
   int32_t serverPid_ = 0;
   platform::Handle serverProcess_ = 0;  // held so the id cannot pass to another program
+  platform::Handle serverJob_ = 0;      // the launch and what it started; 0 without a job
   std::string lastStatus_;
   uint32_t armedAt_ = 0, armedFor_ = 0;
   bool resumed_ = false;         // a wake-up since the last look

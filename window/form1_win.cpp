@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/app_name.h"
+#include "platform/handles_win.h"
 #include "platform/shell.h"
 #include "server/command_line.h"
 
@@ -26,19 +27,13 @@ const int kComboBorder = 6;       // closed combo = selection field + this, at 9
 const UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
 const UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
 
-template <typename Fn>
-Fn Proc(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
-                : nullptr;
-}
-
 // The DPI the window is shown at: its own (Windows 10 1607 on), else its
 // monitor's (8.1, whose per-monitor DPI only shcore tells), else the
 // system's. Without a window, the system's.
 int SystemDpi(HWND window) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
   static const GetDpiForWindowFn getDpi =
-      Proc<GetDpiForWindowFn>(::GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+      platform::Proc<GetDpiForWindowFn>(::GetModuleHandleA("user32.dll"), "GetDpiForWindow");
   if (getDpi && window) {
     UINT dpi = getDpi(window);
     if (dpi) return static_cast<int>(dpi);
@@ -48,8 +43,8 @@ int SystemDpi(HWND window) {
     using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
     using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     static const MonitorFromWindowFn monitorOf =
-        Proc<MonitorFromWindowFn>(::GetModuleHandleA("user32.dll"), "MonitorFromWindow");
-    static const GetDpiForMonitorFn monitorDpi = Proc<GetDpiForMonitorFn>(
+        platform::Proc<MonitorFromWindowFn>(::GetModuleHandleA("user32.dll"), "MonitorFromWindow");
+    static const GetDpiForMonitorFn monitorDpi = platform::Proc<GetDpiForMonitorFn>(
         static_cast<HMODULE>(platform::LoadSystemLibrary("shcore.dll")), "GetDpiForMonitor");
     UINT x = 0, y = 0;
     const int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
@@ -69,7 +64,7 @@ RECT FrameForClient(int width, int height, int dpi) {
   RECT r = {0, 0, width, height};
   using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
   static const AdjustForDpiFn adjust =
-      Proc<AdjustForDpiFn>(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi");
+      platform::Proc<AdjustForDpiFn>(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi");
   if (adjust)
     adjust(&r, kFormStyle, FALSE, 0, static_cast<UINT>(dpi));
   else

@@ -59,7 +59,7 @@ void FindServerWindow(benchmark::State& state) {
   std::string error;
   for (auto _ : state)
     benchmark::DoNotOptimize(supervision::FindServerWindow(windows, "NWServer - My Server",
-                                                           fakes::Windows::kServerPid, &error));
+                                                           {fakes::Windows::kServerPid}, &error));
 }
 BENCHMARK(FindServerWindow);
 

@@ -112,14 +112,15 @@ TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
   HWND server = nullptr;
   ASSERT_TRUE(blackbox::WaitFor([&] { return (server = blackbox::StandInWindow(name)) != nullptr; },
                                 10000));
-  // The server got exactly the line shown.
+  // The server got exactly the line shown, and was asked for a normal,
+  // activated window (show state 1), not one minimised or hidden.
   std::string received;
   if (FILE* f = std::fopen((v.folder() + "\\received.txt").c_str(), "rb")) {
     char buffer[4096];
     received.assign(buffer, std::fread(buffer, 1, sizeof buffer, f));
     std::fclose(f);
   }
-  EXPECT_EQ(received, shown + "\n");
+  EXPECT_EQ(received, shown + "\nshow state 1\n");
 
   DWORD serverPid = 0;
   ::GetWindowThreadProcessId(server, &serverPid);

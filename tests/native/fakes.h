@@ -111,6 +111,7 @@ class Timer : public platform::Timer {
 class Windows : public platform::WindowList {
  public:
   static constexpr uint32_t kServerPid = 100;  // the first launch's id (Processes)
+  static constexpr uint32_t kVigiloPid = 300;
   struct Window {
     std::string title;
     platform::WindowHandle owner = 0;
@@ -146,6 +147,7 @@ class Windows : public platform::WindowList {
   uint32_t ProcessOf(platform::WindowHandle w) override {
     return windows[w - 1].gone ? 0 : windows[w - 1].pid;
   }
+  uint32_t OwnProcess() override { return kVigiloPid; }
 };
 
 // Records every platform call by name with its arguments; each answer can
@@ -163,6 +165,12 @@ class Processes : public platform::ProcessApi {
   std::set<int32_t> terminated;
   platform::Handle nextHandle = 1000;
   std::map<platform::Handle, int32_t> handlePid;
+  std::set<int32_t> exited;  // ended by themselves
+  // With jobs on, each launch gets one, holding the launch; tests add the
+  // processes it starts.
+  bool jobs = false;
+  std::string jobError;  // its processes cannot be listed, for this reason
+  std::map<platform::Handle, std::vector<uint32_t>> jobProcesses;
 
   platform::LaunchResult Launch(const std::string& line, int show) override {
     calls.push_back("Launch show=" + std::to_string(show));
@@ -175,7 +183,28 @@ class Processes : public platform::ProcessApi {
     r.ok = true;
     r.pid = nextPid++;
     r.process = NewHandle(r.pid);
+    if (jobs) {
+      r.job = NewHandle(-r.pid);
+      jobProcesses[r.job] = {static_cast<uint32_t>(r.pid)};
+    }
     return r;
+  }
+  bool Running(platform::Handle process) override {
+    int32_t pid = handlePid[process];
+    return !exited.count(pid) && !terminated.count(pid);
+  }
+  bool JobProcesses(platform::Handle job, std::vector<uint32_t>* ids,
+                    std::string* error) override {
+    *ids = jobProcesses[job];
+    *error = jobError;
+    return jobError.empty();
+  }
+  bool TerminateJobObject(platform::Handle job, uint32_t exitCode) override {
+    calls.push_back("TerminateJobObject " + std::to_string(exitCode));
+    if (!terminateOk) return false;
+    for (uint32_t pid : jobProcesses[job]) terminated.insert(static_cast<int32_t>(pid));
+    jobProcesses[job].clear();
+    return true;
   }
   int32_t GetVersion() override {
     calls.emplace_back("GetVersion");
@@ -217,7 +246,8 @@ class Processes : public platform::ProcessApi {
     return terminateOk;
   }
   bool CloseHandle(platform::Handle h) override {
-    calls.push_back("CloseHandle " + std::string(handlePid[h] ? "process" : "token"));
+    const int32_t pid = handlePid[h];
+    calls.push_back("CloseHandle " + std::string(pid > 0 ? "process" : pid < 0 ? "job" : "token"));
     return openHandles.erase(h) == 1;
   }
 

@@ -172,32 +172,104 @@ TEST_F(SupervisorTest, SessionEndStopsTheWatchdogWithoutAKillAndACancelArmsItAga
   sup.Timer1_Timer();
   EXPECT_EQ(Log().back(), "Server shut down...Restarting");
 
-  // Stopped by Kill, the watchdog stays stopped whatever the session does.
+  // Stopped by Kill, before the session's end or during it, the watchdog
+  // stays stopped whatever the session does.
   sup.Kill_Click();
   sup.SessionEnding();
   sup.SessionEndCancelled();
   EXPECT_FALSE(timer.enabled);
+  sup.Start_Click();
+  sup.SessionEnding();
+  sup.Kill_Click();
+  sup.SessionEndCancelled();
+  EXPECT_FALSE(timer.enabled);
 }
 
-// Unknown is not "shut down": a failed walk keeps the last status, the next
-// look goes on from it.
-TEST_F(SupervisorTest, AnUnreadWindowListKillsNothingAndLaunchesNothing) {
-  sup.Start_Click();
-  ShowTitle(" a");
-  sup.Timer1_Timer();
-  windows.listError = "Not enough memory.";
-  sup.Timer1_Timer();
-  sup.Timer1_Timer();
-  EXPECT_TRUE(processes.terminated.empty());
-  EXPECT_EQ(processes.launchedLines.size(), 1u);
-  EXPECT_EQ(timer.interval, 30000u);
-  EXPECT_TRUE(timer.enabled);
-  windows.listError.clear();
-  sup.Timer1_Timer();
-  EXPECT_EQ(Log(),
-            (Lines{"NWServer - My Server a", "Server could not be checked: Not enough memory.",
-                   "Server could not be checked: Not enough memory.", "Server killed",
-                   "Server crashed...Restarting"}));
+// Unknown is not "shut down": a look that cannot read the window list or the
+// server's job kills nothing, launches nothing, and keeps the last status and
+// a wake-up notice; the next look goes on from them.
+TEST(Supervisor, AnUncheckedLookKillsNothingAndKeepsWhatTheNextLookNeeds) {
+  const Lines crashed = {"Server killed", "Server crashed...Restarting"};
+  struct Row {
+    const char* name;
+    std::string listError, jobError;
+    bool resumed;
+    Lines after;  // the look once both can be read again
+    std::string reason;
+  };
+  const Row rows[] = {
+      {"window list", "Not enough memory.", "", false, crashed, "Not enough memory."},
+      {"job", "", "Access is denied.", false, crashed, "Access is denied."},
+      {"window list, just after a wake-up",
+       "Not enough memory.",
+       "",
+       true,
+       {"NWServer - My Server a"},
+       "Not enough memory."},
+  };
+  for (const Row& row : rows) {
+    Rig rig;
+    rig.p.jobs = true;
+    rig.s.Start_Click();
+    rig.w.windows = {{"NWServer - My Server a"}};
+    rig.s.Timer1_Timer();
+    if (row.resumed) rig.s.Resumed();
+    rig.w.listError = row.listError;
+    rig.p.jobError = row.jobError;
+    rig.h.log.lines.clear();
+    rig.s.Timer1_Timer();
+    rig.s.Timer1_Timer();
+    EXPECT_EQ(rig.h.log.lines, Lines(2, "Server could not be checked: " + row.reason)) << row.name;
+    EXPECT_TRUE(rig.p.terminated.empty()) << row.name;
+    EXPECT_EQ(rig.p.launchedLines.size(), 1u) << row.name;
+    EXPECT_TRUE(rig.t.enabled && rig.t.interval == 30000u) << row.name;
+    rig.w.listError.clear();
+    rig.p.jobError.clear();
+    rig.h.log.lines.clear();
+    rig.s.Timer1_Timer();
+    EXPECT_EQ(rig.h.log.lines, row.after) << row.name;
+  }
+}
+
+// The server is every process of its job: a launcher's child is watched and
+// killed with it, and each restart leaves one server. Where there is no job,
+// the one process launched. Either way its own window is judged before any
+// other program's, and once it has ended, no other program's window keeps it up.
+TEST(Supervisor, TheServerIsItsLaunchAndWhatItStarted) {
+  for (bool jobs : {true, false}) {
+    Rig rig;
+    rig.p.jobs = jobs;
+    const char* name = jobs ? "job" : "no job";
+    rig.s.Start_Click();
+    const uint32_t launcher = 100, child = 150, other = 200;
+    uint32_t server = launcher;
+    if (jobs) {  // the launch starts the real server and ends
+      rig.p.exited.insert(launcher);
+      rig.p.jobProcesses.begin()->second = {child};
+      server = child;
+    }
+    // Another program's window, its title frozen, above the server's.
+    rig.w.windows = {{"NWServer - My Server other", 0, false, "Other", other},
+                     {"NWServer - My Server up 1", 0, false, "NWServer", server}};
+    rig.s.Timer1_Timer();
+    rig.w.windows[1].title = "NWServer - My Server up 2";
+    rig.s.Timer1_Timer();
+    rig.s.Timer1_Timer();  // the server's title is frozen now
+    EXPECT_EQ(rig.p.terminated, std::set<int32_t>{static_cast<int32_t>(server)}) << name;
+    // The relaunch (101) ends by itself; the other window stays.
+    rig.p.exited.insert(101);
+    if (jobs) rig.p.jobProcesses.rbegin()->second.clear();
+    rig.s.Timer1_Timer();
+    EXPECT_EQ(rig.h.log.lines,
+              (Lines{"NWServer - My Server up 1", "NWServer - My Server up 2", "Server killed",
+                     "Server crashed...Restarting", "Server killed",
+                     "Server shut down...Restarting"}))
+        << name;
+    const auto jobKills =
+        std::count(rig.p.calls.begin(), rig.p.calls.end(), "TerminateJobObject 1");
+    EXPECT_EQ(jobKills, jobs ? 2 : 0) << name;
+    EXPECT_EQ(rig.p.openHandles.size(), jobs ? 2u : 1u) << name << ": only the last launch's";
+  }
 }
 
 TEST_F(SupervisorTest, FirstTickWithoutWindowIsShutDownNeverCrashed) {

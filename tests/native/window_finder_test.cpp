@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes.h"
 
 namespace {
@@ -16,11 +18,12 @@ std::string Buffer(const std::string& title) {
 }
 
 const std::string kPrefix = "NWServer - My Server";
-const uint32_t kServer = fakes::Windows::kServerPid, kOther = 200, kVigilo = 300;
+const uint32_t kServer = fakes::Windows::kServerPid, kChild = 101, kOther = 200,
+               kVigilo = fakes::Windows::kVigiloPid;
 
 std::string Find(fakes::Windows& windows) {
   std::string error;
-  return supervision::FindServerWindow(windows, kPrefix, kServer, &error);
+  return supervision::FindServerWindow(windows, kPrefix, {kServer}, &error);
 }
 
 struct FinderCase {
@@ -28,8 +31,9 @@ struct FinderCase {
   std::vector<Win> windows;
   std::string prefix;
   std::string expect;  // title of the window found, "shutdown", or "" for an unread list
-  uint32_t server = kServer;
+  std::vector<uint32_t> servers = {kServer};  // those that still run
   std::string listError = "";
+  bool othersRead = false;  // no window of the server matches: other programs' are read
 };
 
 TEST(FindServerWindow, MatchingRules) {
@@ -59,20 +63,35 @@ TEST(FindServerWindow, MatchingRules) {
         {kPrefix + " up 9s"}},
        kPrefix,
        kPrefix + " up 9s"},
-      {"only other programs' windows match",
-       {{kPrefix + " old", 0, false, "NWServer", kOther}},
+      {"the server's process runs without a matching window (a terminal has its title)",
+       {{"", 5}, {kPrefix + " up 3s", 0, false, "Terminal", kOther}},
        kPrefix,
-       "shutdown"},
-      {"Vigilo's own windows are another program's",
+       kPrefix + " up 3s",
+       {kServer},
+       "",
+       true},
+      {"Vigilo's own windows are never taken, nor read",
        {{kPrefix + " ours", 0, false, "Edit", kVigilo}},
        kPrefix,
-       "shutdown"},
-      {"nothing launched yet", {{kPrefix + " up 9s"}}, kPrefix, "shutdown", 0},
+       "shutdown",
+       {kServer},
+       "",
+       true},
+      {"the server has ended: another program's window does not keep it up",
+       {{kPrefix + " up 9s", 0, false, "NWServer", kOther}},
+       kPrefix,
+       "shutdown",
+       {}},
+      {"a process the launch started is the server, before another program",
+       {{kPrefix + " other", 0, false, "NWServer", kOther}, {kPrefix + " child", 0, false, "NWServer", kChild}},
+       kPrefix,
+       kPrefix + " child",
+       {kServer, kChild}},
       {"the window list cannot be read",
        {{kPrefix + " up 9s"}},
        kPrefix,
        "",
-       kServer,
+       {kServer},
        "Not enough memory."},
       {"empty title skipped, even for an empty prefix", {{""}, {"Other"}}, "", "Other"},
       {"first in Z order wins",
@@ -98,12 +117,18 @@ TEST(FindServerWindow, MatchingRules) {
     windows.windows = c.windows;
     windows.listError = c.listError;
     std::string error;
-    std::string status = supervision::FindServerWindow(windows, c.prefix, c.server, &error);
+    std::string status = supervision::FindServerWindow(windows, c.prefix, c.servers, &error);
     std::string expect = c.expect == "shutdown" || c.expect.empty() ? c.expect : Buffer(c.expect);
     EXPECT_EQ(status, expect) << c.name;
     EXPECT_EQ(error, c.listError) << c.name;
-    for (platform::WindowHandle w : windows.titlesRead)
-      EXPECT_EQ(c.windows[w - 1].pid, c.server) << c.name << ": read another program's title";
+    for (platform::WindowHandle w : windows.titlesRead) {
+      const uint32_t pid = c.windows[w - 1].pid;
+      EXPECT_NE(pid, kVigilo) << c.name << ": read Vigilo's own title";
+      if (!c.othersRead) {
+        EXPECT_NE(std::find(c.servers.begin(), c.servers.end(), pid), c.servers.end())
+            << c.name << ": read another program's title";
+      }
+    }
   }
 }
 

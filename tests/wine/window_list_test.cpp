@@ -26,7 +26,7 @@ class RealWindows : public ::testing::Test {
   // The status, with this process taken for the server.
   std::string Status() {
     std::string error;
-    return supervision::FindServerWindow(*windows_, prefix_, ::GetCurrentProcessId(), &error);
+    return supervision::FindServerWindow(*windows_, prefix_, {::GetCurrentProcessId()}, &error);
   }
   std::string Find() { return supervision::VisibleText(Status()); }
   const std::string prefix_ = "NWServer - Finder" + std::to_string(::GetCurrentProcessId());
@@ -82,10 +82,11 @@ DWORD WINAPI HoldAWindow(void* p) {
 
 DWORD WINAPI Walk(void* p) {
   auto* s = static_cast<Stuck*>(p);
-  // The server is another process: any other id than ours.
+  // The server is another process, running without a matching window: every
+  // other program's window is looked at, but never ours.
   std::string error;
   s->status = supervision::FindServerWindow(*platform::CreateDesktopWindowList(), s->prefix,
-                                            ::GetCurrentProcessId() + 4, &error);
+                                            {::GetCurrentProcessId() + 4}, &error);
   return 0;
 }
 
