@@ -128,7 +128,7 @@ target_link_libraries(wine_bench PRIVATE vigilo_core psapi user32 ${STATIC_LINK}
 
 # Each scenario is its own test so that ctest -j runs them side by side.
 foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure KillFirst Input Dpi
-              Names Soak Desktop)
+              Names Soak Desktop Launcher Hosted)
   set(filter ${suite}.*)
   if(suite STREQUAL WorkedSequence)
     set(filter WorkedSequence.InRealTime*)
@@ -174,6 +174,7 @@ foreach(bound
     blackbox_Startup:90 blackbox_Settings:90 blackbox_Window:120 blackbox_WorkedSequence:300
     blackbox_SlowStart:60 blackbox_LaunchFailure:150 blackbox_KillFirst:60 blackbox_Input:90
     blackbox_Dpi:90 blackbox_Names:90 blackbox_Soak:300 blackbox_Desktop:150
+    blackbox_Launcher:60 blackbox_Hosted:60
     win98_Startup:90 win98_KillFirst:60 win98_WorkedSequence:90 win98_Fonts:60)
   string(REPLACE ":" ";" bound "${bound}")
   list(GET bound 0 test)

@@ -145,12 +145,18 @@ std::string TitleOf(HWND window) {
   return ToAnsi(title);
 }
 
-HWND StandInWindow(const std::string& serverName) {
+std::vector<HWND> StandInWindows(const std::string& serverName) {
   const std::string prefix = "NWServer - " + serverName + " ";
+  std::vector<HWND> windows;
   for (HWND w = ::FindWindowW(L"NWStandInServer", nullptr); w;
        w = ::FindWindowExW(nullptr, w, L"NWStandInServer", nullptr))
-    if (TitleOf(w).rfind(prefix, 0) == 0) return w;
-  return nullptr;
+    if (TitleOf(w).rfind(prefix, 0) == 0) windows.push_back(w);
+  return windows;
+}
+
+HWND StandInWindow(const std::string& serverName) {
+  std::vector<HWND> windows = StandInWindows(serverName);
+  return windows.empty() ? nullptr : windows[0];
 }
 
 namespace {

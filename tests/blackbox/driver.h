@@ -108,7 +108,8 @@ std::string ClassOf(HWND window);
 // may be frozen.
 std::string TitleOf(HWND window);
 
-// The stand-in server's window for a server name, or null.
+// The stand-in servers' windows for a server name, front first; the first or null.
+std::vector<HWND> StandInWindows(const std::string& serverName);
 HWND StandInWindow(const std::string& serverName);
 
 DWORD ProcessOf(HWND window);

@@ -156,15 +156,7 @@ class Soak {
   HWND window() const { return window_; }
 
  private:
-  std::vector<HWND> ServerWindows() const {
-    const std::string prefix = "NWServer - " + name_ + " ";
-    std::vector<HWND> windows;
-    for (HWND w = ::FindWindowW(L"NWStandInServer", nullptr); w;
-         w = ::FindWindowExW(nullptr, w, L"NWStandInServer", nullptr)) {
-      if (blackbox::TitleOf(w).rfind(prefix, 0) == 0) windows.push_back(w);
-    }
-    return windows;
-  }
+  std::vector<HWND> ServerWindows() const { return blackbox::StandInWindows(name_); }
 
   void EndServer() {
     if (!window_) return;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 
 #include "driver.h"
 
@@ -208,6 +209,103 @@ TEST(Desktop, SleepWakeAndSessionEndRestartOnlyAHungServer) {
   EXPECT_EQ(log[5], title) << "the look after the wake-up judged";
   EXPECT_EQ(Lines(log.begin() + 6, log.end()),
             (Lines{"Server killed", "Server crashed...Restarting", "Server killed"}));
+}
+
+// The processes that show a stand-in window for a name.
+std::set<DWORD> ServersNamed(const std::string& name) {
+  std::set<DWORD> pids;
+  for (HWND w : blackbox::StandInWindows(name)) pids.insert(blackbox::ProcessOf(w));
+  return pids;
+}
+
+// A nwserver.exe that starts the real server as another program and ends:
+// the real server is watched, restarted once when it hangs, and killed.
+TEST(Launcher, TheServerItStartsIsWatchedRestartedAndKilled) {
+  const std::string name = UniqueName("Launcher");
+  auto v = StartVigilo("launcher", name, "launcher=1|launcher=1");
+  ASSERT_TRUE(v);
+  struct EndAll {  // Vigilo's driver ends only the servers it launched itself
+    std::string name;
+    ~EndAll() {
+      for (DWORD pid : ServersNamed(name))
+        if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+          ::TerminateProcess(p, 1);
+          ::CloseHandle(p);
+        }
+    }
+  } left{name};
+  v->Click("Start");
+  HWND server = NewServerWindow(name, nullptr);
+  ASSERT_TRUE(server);
+  v->Tick();
+  ASSERT_EQ(v->Log().size(), 1u);
+  const std::string first = v->Log()[0];
+  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::TitleOf(server) != first; }, 3000));
+  blackbox::Freeze(blackbox::ProcessOf(server), true);
+  v->Tick();
+  v->Tick();
+  ASSERT_TRUE(server = NewServerWindow(name, server));
+  EXPECT_TRUE(blackbox::WaitFor([&] { return ServersNamed(name).size() == 1; },
+                                blackbox::Scaled(10 * kSecond)))
+      << ServersNamed(name).size() << " servers run after the restart";
+  v->Click("Kill");
+  EXPECT_TRUE(blackbox::WaitFor([&] { return ServersNamed(name).empty(); },
+                                blackbox::Scaled(10 * kSecond)))
+      << ServersNamed(name).size() << " servers run after Kill Server";
+
+  Lines log = v->Log();
+  ASSERT_EQ(log.size(), 5u);
+  const std::string title = "NWServer - " + name + " #1 up ";
+  EXPECT_TRUE(StartsWith(log[0], title)) << log[0];
+  EXPECT_TRUE(StartsWith(log[1], title)) << log[1];
+  EXPECT_EQ(Lines(log.begin() + 2, log.end()),
+            (Lines{"Server killed", "Server crashed...Restarting", "Server killed"}));
+}
+
+// A console server whose window a terminal hosts: the titled window is
+// another program's (here the test's), the server keeps only an untitled
+// pop-up. It stands for the server while the server runs, and no longer.
+TEST(Hosted, TheTerminalsWindowCountsOnlyWhileTheServerRuns) {
+  const std::string name = UniqueName("Hosted");
+  auto v = StartVigilo("hosted", name, "hosted=1|hosted=1");
+  ASSERT_TRUE(v);
+  const std::string title = "NWServer - " + name + " up ";
+  HWND terminal = blackbox::OtherProgramWindow(title + "1");
+  // The one server running, once it is another than `old`.
+  auto server = [&](DWORD old) {
+    DWORD pid = 0;
+    blackbox::WaitFor(
+        [&] {
+          std::vector<DWORD> running = blackbox::ServersLaunchedBy(v->pid());
+          pid = running.size() == 1 && running[0] != old ? running[0] : 0;
+          return pid != 0;
+        },
+        blackbox::Scaled(10 * kSecond));
+    return pid;
+  };
+  v->Click("Start");
+  const DWORD first = server(0);
+  ASSERT_NE(first, 0u);
+  v->Tick();
+  ::SetWindowTextA(terminal, (title + "2").c_str());
+  v->Tick();
+  v->Tick();  // the title froze
+  const DWORD second = server(first);
+  ASSERT_NE(second, 0u);
+  ::SetWindowTextA(terminal, (title + "3").c_str());
+  v->Tick();
+  HANDLE p = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, second);
+  ASSERT_NE(p, nullptr);
+  ::TerminateProcess(p, 0);
+  ::WaitForSingleObject(p, 10 * kSecond);
+  ::CloseHandle(p);
+  ::SetWindowTextA(terminal, (title + "4").c_str());
+  v->Tick();  // the terminal's window is left behind
+  v->Click("Kill");
+  ::DestroyWindow(terminal);
+  EXPECT_EQ(v->Log(), (Lines{title + "1", title + "2", "Server killed",
+                             "Server crashed...Restarting", title + "3", "Server killed",
+                             "Server shut down...Restarting", "Server killed"}));
 }
 
 TEST(SlowStart, IsTakenAsShutDownAndRelaunched) {
