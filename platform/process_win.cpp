@@ -138,7 +138,7 @@ class SystemProcessApi : public ProcessApi {
     std::vector<ULONG_PTR> buffer(2 + 16);
     for (;;) {
       auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(buffer.data());
-      const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(ULONG_PTR));
+      const auto size = static_cast<DWORD>(buffer.size()) * DWORD{sizeof(ULONG_PTR)};
       if (jobs_.query(H(job), JobObjectBasicProcessIdList, list, size, nullptr)) {
         for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i)
           ids->push_back(static_cast<uint32_t>(list->ProcessIdList[i]));

@@ -193,8 +193,7 @@ class Processes : public platform::ProcessApi {
     int32_t pid = handlePid[process];
     return !exited.count(pid) && !terminated.count(pid);
   }
-  bool JobProcesses(platform::Handle job, std::vector<uint32_t>* ids,
-                    std::string* error) override {
+  bool JobProcesses(platform::Handle job, std::vector<uint32_t>* ids, std::string* error) override {
     *ids = jobProcesses[job];
     *error = jobError;
     return jobError.empty();

@@ -103,63 +103,47 @@ TEST_F(RealProcesses, FailedLaunchIsLoggedInWordsAndKeepsTheOldId) {
             "Server could not be started: " + platform::ErrorText(ERROR_FILE_NOT_FOUND));
 }
 
-// The process of the stand-in's window for a server name, once one shows.
-DWORD StandInProcess(const std::string& name) {
-  const std::string title = "NWServer - " + name + " ";
-  for (int i = 0; i < 200; ++i, ::Sleep(50)) {
-    for (HWND w = nullptr; (w = ::FindWindowExA(nullptr, w, "NWStandInServer", nullptr));) {
-      char text[256] = {};
-      ::GetWindowTextA(w, text, sizeof text);
-      DWORD pid = 0;
-      ::GetWindowThreadProcessId(w, &pid);
-      if (title.compare(0, title.size(), text, 0, title.size()) == 0) return pid;
-    }
-  }
-  return 0;
-}
-
-// The stand-in as a launcher: it starts the real server and ends. In a job,
-// the server is listed and ended with it; where the job refuses the process,
-// the launch still runs, as one process.
+// The stand-in as a launcher: it starts the real server and ends, which it
+// can only once it was resumed. In a job, the server is listed and ended with
+// it; where the job refuses the process, the launch still runs, as one
+// process, and the server it starts ends by itself.
 TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
   struct Unset {
-    ~Unset() { ::SetEnvironmentVariableA("NWSTANDIN_LAUNCHER", nullptr); }
+    ~Unset() {
+      for (const char* name : {"NWSTANDIN_LAUNCHER", "NWSTANDIN_EXIT_AT"})
+        ::SetEnvironmentVariableA(name, nullptr);
+    }
   } unset;
   ::SetEnvironmentVariableA("NWSTANDIN_LAUNCHER", "1");
   for (bool refused : {false, true}) {
-    const std::string name = refused ? "Jobless" : "Jobbed";
+    if (refused) ::SetEnvironmentVariableA("NWSTANDIN_EXIT_AT", "1");
     auto api = refused ? platform::CreateSystemProcessApiRefusingJobs()
                        : platform::CreateSystemProcessApi();
-    platform::LaunchResult r = api->Launch(
-        std::string("\"") + STANDIN_EXE + "\" -servername " + name, platform::kShowNormal);
+    platform::LaunchResult r =
+        api->Launch(std::string("\"") + STANDIN_EXE + "\" -servername Jobs", platform::kShowNormal);
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.job == 0, refused) << name;
-    const DWORD server = StandInProcess(name);  // shows only once its launcher ran
-    ASSERT_NE(server, 0u) << name;
-    EXPECT_NE(server, static_cast<DWORD>(r.pid)) << name;
-    HANDLE watch = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE,
-                                 FALSE, server);
-    ASSERT_NE(watch, nullptr);
+    EXPECT_EQ(r.job == 0, refused);
     EXPECT_EQ(::WaitForSingleObject(reinterpret_cast<HANDLE>(r.process), 10000),
               static_cast<DWORD>(WAIT_OBJECT_0))
-        << name << ": the launcher ends";
-    EXPECT_FALSE(api->Running(r.process)) << name;
+        << "the launcher ends";
+    EXPECT_FALSE(api->Running(r.process));
     if (!refused) {
       std::vector<uint32_t> ids;
       std::string error;
       ASSERT_TRUE(api->JobProcesses(r.job, &ids, &error)) << error;
-      EXPECT_EQ(ids, std::vector<uint32_t>{server});
+      ASSERT_EQ(ids.size(), 1u);
+      EXPECT_NE(ids[0], static_cast<uint32_t>(r.pid));
+      HANDLE server = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, ids[0]);
       EXPECT_TRUE(api->TerminateJobObject(r.job, 1));
-      ASSERT_EQ(::WaitForSingleObject(watch, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+      ASSERT_EQ(::WaitForSingleObject(server, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
       DWORD code = 0;
-      ::GetExitCodeProcess(watch, &code);
+      ::GetExitCodeProcess(server, &code);
       EXPECT_EQ(code, 1u);
+      ::CloseHandle(server);
       ASSERT_TRUE(api->JobProcesses(r.job, &ids, &error)) << error;
       EXPECT_TRUE(ids.empty());
       api->CloseHandle(r.job);
     }
-    ::TerminateProcess(watch, 0);
-    ::CloseHandle(watch);
     api->CloseHandle(r.process);
   }
 }
