@@ -212,11 +212,11 @@ TEST(Desktop, SleepWakeAndSessionEndRestartOnlyAHungServer) {
 
 // A nwserver.exe that starts the real server as another program and ends:
 // the real server is watched, restarted once when it hangs, and killed. (Its
-// servers end by themselves after a minute: Vigilo's driver would not find
+// servers end by themselves after two minutes: Vigilo's driver would not find
 // them, should the test fail.)
 TEST(Launcher, TheServerItStartsIsWatchedRestartedAndKilled) {
   const std::string name = UniqueName("Launcher");
-  auto v = StartVigilo("launcher", name, "launcher=1,exit=60|launcher=1,exit=60");
+  auto v = StartVigilo("launcher", name, "launcher=1,exit=120|launcher=1,exit=120");
   ASSERT_TRUE(v);
   auto running = [&] { return blackbox::StandInWindows(name).size(); };
   v->Click("Start");
