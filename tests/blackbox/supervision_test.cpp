@@ -59,6 +59,20 @@ HWND NewServerWindow(const std::string& name, HWND old) {
   return w;
 }
 
+// Ticked from the first look: healthy; then the server hangs before the
+// second look, which logs its last title; the third restarts it. *server
+// becomes the relaunched server's window.
+void HangAtTheSecondLook(const blackbox::Vigilo& v, const std::string& name, HWND* server) {
+  v.Tick();
+  ASSERT_EQ(v.Log().size(), 1u);
+  const std::string first = v.Log()[0];
+  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::TitleOf(*server) != first; }, 3000));
+  blackbox::Freeze(blackbox::ProcessOf(*server), true);
+  v.Tick();
+  v.Tick();
+  ASSERT_TRUE(*server = NewServerWindow(name, *server));
+}
+
 // Start; healthy, healthy; frozen title (crashed); healthy; window gone
 // (shut down); healthy; Kill. In real time the first four looks come from
 // Vigilo's own timer, at 60, 90, 120 and 180 s, and launch 1 freezes its
@@ -82,14 +96,7 @@ void WorkedSequence(bool realTime) {
     ASSERT_TRUE(server = NewServerWindow(name, server));
     ASSERT_TRUE(v->WaitForLook(5, &since, 60 * kSecond));
   } else {
-    v->Tick();
-    ASSERT_EQ(v->Log().size(), 1u);
-    const std::string first = v->Log()[0];
-    ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::TitleOf(server) != first; }, 3000));
-    blackbox::Freeze(blackbox::ProcessOf(server), true);  // hung from before the second look
-    v->Tick();
-    v->Tick();
-    ASSERT_TRUE(server = NewServerWindow(name, server));
+    ASSERT_NO_FATAL_FAILURE(HangAtTheSecondLook(*v, name, &server));
     v->Tick();
   }
   ASSERT_TRUE(blackbox::EndServer(server));
@@ -222,14 +229,7 @@ TEST(Launcher, TheServerItStartsIsWatchedRestartedAndKilled) {
   v->Click("Start");
   HWND server = NewServerWindow(name, nullptr);
   ASSERT_TRUE(server);
-  v->Tick();
-  ASSERT_EQ(v->Log().size(), 1u);
-  const std::string first = v->Log()[0];
-  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::TitleOf(server) != first; }, 3000));
-  blackbox::Freeze(blackbox::ProcessOf(server), true);
-  v->Tick();
-  v->Tick();
-  ASSERT_TRUE(server = NewServerWindow(name, server));
+  ASSERT_NO_FATAL_FAILURE(HangAtTheSecondLook(*v, name, &server));
   EXPECT_TRUE(blackbox::WaitFor([&] { return running() == 1; }, blackbox::Scaled(10 * kSecond)))
       << running() << " servers run after the restart";
   v->Click("Kill");
