@@ -22,7 +22,8 @@ find_program(WINE_PROGRAM wine)
 if(NOT WINE_PROGRAM)
   message(FATAL_ERROR "wine not found: install wine (make setup) to run the Windows tests.")
 endif()
-set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
+# Through the scripts' wine, which also starts where no 32-bit code runs.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-bin/wine)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

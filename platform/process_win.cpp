@@ -18,10 +18,12 @@ struct JobCalls {
   using CreateFn = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPCSTR);
   using AssignFn = BOOL(WINAPI*)(HANDLE, HANDLE);
   using QueryFn = BOOL(WINAPI*)(HANDLE, JOBOBJECTINFOCLASS, LPVOID, DWORD, LPDWORD);
+  using SetFn = BOOL(WINAPI*)(HANDLE, JOBOBJECTINFOCLASS, LPVOID, DWORD);
   using TerminateFn = BOOL(WINAPI*)(HANDLE, UINT);
   CreateFn create = nullptr;
   AssignFn assign = nullptr;
   QueryFn query = nullptr;
+  SetFn set = nullptr;
   TerminateFn terminate = nullptr;
 
   static JobCalls OfKernel() {
@@ -30,8 +32,10 @@ struct JobCalls {
     calls.create = Proc<CreateFn>(kernel, "CreateJobObjectA");
     calls.assign = Proc<AssignFn>(kernel, "AssignProcessToJobObject");
     calls.query = Proc<QueryFn>(kernel, "QueryInformationJobObject");
+    calls.set = Proc<SetFn>(kernel, "SetInformationJobObject");
     calls.terminate = Proc<TerminateFn>(kernel, "TerminateJobObject");
-    if (!calls.create || !calls.assign || !calls.query || !calls.terminate) return JobCalls();
+    if (!calls.create || !calls.assign || !calls.query || !calls.set || !calls.terminate)
+      return JobCalls();
     return calls;
   }
   bool available() const { return create != nullptr; }
@@ -56,17 +60,34 @@ class SystemProcessApi : public ProcessApi {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(showState);
     PROCESS_INFORMATION info = {};
-    // Suspended until it is in the job, so that nothing it starts escapes.
-    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE,
-                          jobs_.available() ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup,
-                          &info)) {
+    // Normal priority whatever Vigilo's own: Task Scheduler starts it below
+    // normal, and a child inherits that unless told. Suspended until it is in
+    // the server's job, so that nothing it starts escapes; out of any job
+    // Vigilo runs in where that job allows it (before Windows 8 a process is
+    // in one job only, and from 8 on ending Vigilo's job would end the server).
+    DWORD flags = NORMAL_PRIORITY_CLASS;
+    if (jobs_.available()) flags |= CREATE_SUSPENDED | CREATE_BREAKAWAY_FROM_JOB;
+    BOOL created = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                                    nullptr, &startup, &info);
+    if (!created && (flags & CREATE_BREAKAWAY_FROM_JOB) && ::GetLastError() == ERROR_ACCESS_DENIED)
+      created = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE,
+                                 flags & ~DWORD{CREATE_BREAKAWAY_FROM_JOB}, nullptr, nullptr,
+                                 &startup, &info);
+    if (!created) {
       result.error = ErrorText(::GetLastError());
       return result;
     }
     if (jobs_.available()) {
-      // No limits, kill-on-close least of all: the server outlives Vigilo.
-      // A job that cannot be made or joined leaves the one process watched.
+      // No kill-on-close: the server outlives Vigilo. Breakaway allowed, so
+      // that a server which starts a program out of its job still can; one
+      // that cannot be allowed it is still followed. A job that cannot be
+      // made or joined leaves the one process watched.
       HANDLE job = jobs_.create(nullptr, nullptr);
+      if (job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+        jobs_.set(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+      }
       if (job && jobs_.assign(job, info.hProcess))
         result.job = Of(job);
       else if (job)
@@ -134,23 +155,26 @@ class SystemProcessApi : public ProcessApi {
 
   bool JobProcesses(Handle job, std::vector<uint32_t>* ids, std::string* error) override {
     ids->clear();
-    // Room for the ids, grown while processes join between two asks.
+    // Room for the ids, grown while processes join between two asks. A
+    // buffer too small may also be answered with a short list.
     std::vector<ULONG_PTR> buffer(2 + 16);
-    for (;;) {
+    for (int ask = 0; ask < 16; ++ask) {
       auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(buffer.data());
       const auto size = static_cast<DWORD>(buffer.size()) * DWORD{sizeof(ULONG_PTR)};
       if (jobs_.query(H(job), JobObjectBasicProcessIdList, list, size, nullptr)) {
-        for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i)
-          ids->push_back(static_cast<uint32_t>(list->ProcessIdList[i]));
-        return true;
-      }
-      const DWORD code = ::GetLastError();
-      if (code != ERROR_MORE_DATA) {
+        if (list->NumberOfProcessIdsInList >= list->NumberOfAssignedProcesses) {
+          for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i)
+            ids->push_back(static_cast<uint32_t>(list->ProcessIdList[i]));
+          return true;
+        }
+      } else if (const DWORD code = ::GetLastError(); code != ERROR_MORE_DATA) {
         *error = ErrorText(code);
         return false;
       }
       buffer.resize(2 + list->NumberOfAssignedProcesses + buffer.size());
     }
+    *error = "The server's processes kept changing while they were listed.";
+    return false;
   }
 
   bool TerminateJobObject(Handle job, uint32_t exitCode) override {

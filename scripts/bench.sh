@@ -20,7 +20,7 @@ wine=$(VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh wine "build/$arch-tests/wine_be
 figures=$(cat <<MD
 <!-- figures: written by \`make bench\` -->
 Measured $(date -u +%Y-%m-%d) on $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores,
-$(wine --version) with Xvfb, $(uname -sr). Reproduce with \`make bench\`.
+$(scripts/wine-bin/wine --version) with Xvfb, $(uname -sr). Reproduce with \`make bench\`.
 
 Native (Google Benchmark, median of 5 repetitions, CPU time per call):
 

@@ -37,7 +37,7 @@ cp build/win32/standin/nwserver.exe "$tree/build/win32/standin/"
 cp build/win32-tests/*.exe build/win32-tests/probe.dll build/win32-tests/CTestTestfile.cmake \
   "$tree/build/win32-tests/"
 cp -r tests/data/reference "$tree/tests/data/"
-cp scripts/with-wine.sh scripts/wine-prefix.sh "$tree/scripts/"
+cp -a scripts/with-wine.sh scripts/wine-prefix.sh scripts/wine-bin "$tree/scripts/"
 {
   echo "src='$src'"
   echo "tests='${VIGILO_GUEST_TESTS:-}'"

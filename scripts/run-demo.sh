@@ -10,6 +10,7 @@ scripts/demo-folder.sh build/demo
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+export PATH="$PWD/scripts/wine-bin:$PATH"  # a wine that also starts where no 32-bit code runs
 # A prefix of its own that lasts between runs, so saved settings stay.
 export WINEPREFIX="$PWD/build/wineprefix"
 [ -f "$WINEPREFIX/system.reg" ] || echo "Preparing a Wine prefix in build/wineprefix (once, about 20 s)..."

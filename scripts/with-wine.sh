@@ -5,6 +5,9 @@ set -euo pipefail
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# A wine that also starts where no 32-bit code runs (scripts/wine-bin/wine).
+PATH="$(cd "$(dirname "$0")" && pwd)/wine-bin:$PATH"
+export PATH
 export WINEPREFIX="${VIGILO_WINEPREFIX:-$(mktemp -d /tmp/vigilo-wine.XXXXXX)}"
 keep_prefix=${VIGILO_WINEPREFIX:+1}
 

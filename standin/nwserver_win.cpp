@@ -10,10 +10,14 @@
 //   NWSTANDIN_SHOW_AFTER    show the window only after this many seconds
 //   NWSTANDIN_TITLE         a fixed title suffix instead of the uptime counter
 //   NWSTANDIN_LAUNCHER      1: start a copy of itself as the real server, and end
+//   NWSTANDIN_BREAKAWAY     1: the launcher starts it out of its job, and exits
+//                           with 1 when the job does not allow that
 //   NWSTANDIN_HOSTED        1: no titled window, only an untitled pop-up, as a
 //                           console server whose window a terminal hosts
 //   NWSTANDIN_PLAN          per launch: specs separated by '|', each a list of
-//                           freeze=N,exit=N,show=N,title=TEXT,launcher=1,hosted=1;
+//                           freeze=N,exit=N,show=N,title=TEXT,launcher=1,hosted=1,
+//                           owner=HWND (in decimal: the terminal's window, which
+//                           owns the hosted pop-up as a console host makes it);
 //                           launch k (counted in nwstandin.count in the current
 //                           directory) takes spec k, and the variables above
 //                           when it has none.
@@ -37,6 +41,7 @@ struct Mode {
   int freezeAt = -1, exitAt = -1, showAfter = 0;
   bool launcher = false, hosted = false;
   std::string title;
+  HWND owner = nullptr;
 };
 
 std::string Env(const char* name) {
@@ -96,6 +101,9 @@ Mode ModeFor(int launch) {
     if (key == "title") mode.title = value;
     if (key == "launcher") mode.launcher = value == "1";
     if (key == "hosted") mode.hosted = value == "1";
+    if (key == "owner")
+      mode.owner =
+          reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(value.c_str(), nullptr, 10)));
   }
   return mode;
 }
@@ -143,7 +151,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 void CreateServerWindow() {
   if (g.mode.hosted) {  // the title is the terminal's business
-    ::CreateWindowExA(0, kClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, g.instance,
+    ::CreateWindowExA(0, kClassName, "", WS_POPUP, 0, 0, 10, 10, g.mode.owner, nullptr, g.instance,
                       nullptr);
     return;
   }
@@ -212,7 +220,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     child.dwFlags = STARTF_USESHOWWINDOW;
     child.wShowWindow = static_cast<WORD>(showCommand);
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA(path, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &child,
+    const DWORD flags = Env("NWSTANDIN_BREAKAWAY") == "1" ? CREATE_BREAKAWAY_FROM_JOB : 0;
+    if (!::CreateProcessA(path, &line[0], nullptr, nullptr, FALSE, flags, nullptr, nullptr, &child,
                           &info))
       return 1;
     ::CloseHandle(info.hThread);

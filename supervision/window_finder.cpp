@@ -17,24 +17,15 @@ bool Skipped(platform::WindowList& windows, platform::WindowHandle window) {
          || windows.ClassName(window) == kGhostClass;
 }
 
-// The first window in the list that passes and whose title begins with prefix.
-template <typename Pass>
-std::string FirstMatch(platform::WindowList& windows,
-                       const std::vector<platform::WindowHandle>& list, const std::string& prefix,
-                       Pass pass) {
-  for (platform::WindowHandle window : list) {
-    // The process first, asked without a message: Vigilo's own windows,
-    // whose titles would be asked for by a message, are never read.
-    if (!pass(windows.ProcessOf(window)) || Skipped(windows, window)) continue;
-    // A window gone since the list was taken reads as no title: skipped.
-    // Fresh blanks for every window: the filler after the NUL is part of the status.
-    std::string buffer(kTitleBufferLength, ' ');
-    int copied = windows.Title(window, &buffer[0], kTitleBufferLength);
-    if (copied != 0 && prefix.size() <= buffer.size() &&
-        buffer.compare(0, prefix.size(), prefix) == 0)
-      return buffer;
-  }
-  return kShutdown;
+// Reads window's title into a fresh buffer: the whole buffer when it begins
+// with prefix. A window gone since the list was taken reads as no title.
+bool Matches(platform::WindowList& windows, platform::WindowHandle window,
+             const std::string& prefix, std::string* buffer) {
+  // Fresh blanks for every window: the filler after the NUL is part of the status.
+  buffer->assign(kTitleBufferLength, ' ');
+  int copied = windows.Title(window, &(*buffer)[0], kTitleBufferLength);
+  return copied != 0 && prefix.size() <= buffer->size() &&
+         buffer->compare(0, prefix.size(), prefix) == 0;
 }
 
 }  // namespace
@@ -52,11 +43,25 @@ std::string FindServerWindow(platform::WindowList& windows,
       if (pid == server) return true;
     return false;
   };
-  std::string found = FirstMatch(windows, list, prefix, isServer);
-  if (found != kShutdown) return found;
+  // Processes are asked first, without a message, so that no window of
+  // Vigilo's own or of an unrelated program is ever read.
+  std::string buffer;
+  for (platform::WindowHandle window : list)
+    if (isServer(windows.ProcessOf(window)) && !Skipped(windows, window) &&
+        Matches(windows, window, prefix, &buffer))
+      return buffer;
+  // A console server in a terminal has no titled window: the console host
+  // gives it an untitled pop-up owned by the terminal's window, which has the title.
   const uint32_t own = windows.OwnProcess();
-  return FirstMatch(windows, list, prefix,
-                    [&](uint32_t pid) { return pid != own && pid != 0 && !isServer(pid); });
+  for (platform::WindowHandle window : list) {
+    if (!isServer(windows.ProcessOf(window))) continue;
+    const platform::WindowHandle owner = windows.Parent(window);
+    if (owner == 0) continue;
+    const uint32_t pid = windows.ProcessOf(owner);
+    if (pid != 0 && pid != own && !isServer(pid) && Matches(windows, owner, prefix, &buffer))
+      return buffer;
+  }
+  return kShutdown;
 }
 
 std::string VisibleText(const std::string& status) { return status.substr(0, status.find('\0')); }

@@ -247,20 +247,33 @@ TEST(Launcher, TheServerItStartsIsWatchedRestartedAndKilled) {
 
 // A console server whose window a terminal hosts: the titled window is
 // another program's (here the test's), the server keeps only an untitled
-// pop-up. It stands for the server while the server runs, and no longer.
+// pop-up, which the terminal's window owns. It stands for the server while the
+// server runs, and no longer; a frozen look-alike in front never does.
 TEST(Hosted, TheTerminalsWindowCountsOnlyWhileTheServerRuns) {
   const std::string name = UniqueName("Hosted");
-  auto v = StartVigilo("hosted", name, "hosted=1|hosted=1");
-  ASSERT_TRUE(v);
   const std::string title = "NWServer - " + name + " up ";
   HWND terminal = blackbox::OtherProgramWindow(title + "1");
+  const std::string hosted =
+      "hosted=1,owner=" + std::to_string(reinterpret_cast<UINT_PTR>(terminal));
+  auto v = StartVigilo("hosted", name, hosted + "|" + hosted);
+  ASSERT_TRUE(v);
+  HWND lookalike = blackbox::OtherProgramWindow(title + "0");
+  // Whether a server other than `old` shows its pop-up under the terminal.
+  auto shown = [&](DWORD old) {
+    for (DWORD pid : blackbox::ServersLaunchedBy(v->pid()))
+      for (HWND w : blackbox::TopLevelWindows(pid))
+        if (pid != old && ::GetWindow(w, GW_OWNER) == terminal) return true;
+    return false;
+  };
   v->Click("Start");
   const std::vector<DWORD> first = blackbox::ServersLaunchedBy(v->pid());
   ASSERT_EQ(first.size(), 1u);
+  ASSERT_TRUE(blackbox::WaitFor([&] { return shown(0); }, blackbox::Scaled(10 * kSecond)));
   v->Tick();
   ::SetWindowTextA(terminal, (title + "2").c_str());
   v->Tick();
   v->Tick();  // the title froze
+  ASSERT_TRUE(blackbox::WaitFor([&] { return shown(first[0]); }, blackbox::Scaled(10 * kSecond)));
   ::SetWindowTextA(terminal, (title + "3").c_str());
   v->Tick();
   for (DWORD pid : blackbox::ServersLaunchedBy(v->pid())) {  // the relaunch ends
@@ -272,6 +285,7 @@ TEST(Hosted, TheTerminalsWindowCountsOnlyWhileTheServerRuns) {
   ::SetWindowTextA(terminal, (title + "4").c_str());
   v->Tick();  // the terminal's window is left behind
   v->Click("Kill");
+  ::DestroyWindow(lookalike);
   ::DestroyWindow(terminal);
   EXPECT_EQ(v->Log(), (Lines{title + "1", title + "2", "Server killed",
                              "Server crashed...Restarting", title + "3", "Server killed",

@@ -130,24 +130,28 @@ class Windows : public platform::WindowList {
     return listError.empty();
   }
   platform::WindowHandle Parent(platform::WindowHandle w) override {
-    return windows[w - 1].gone ? 0 : windows[w - 1].owner;
+    return Live(w) ? Live(w)->owner : 0;
   }
   int Title(platform::WindowHandle w, char* buffer, int max) override {
     titlesRead.push_back(w);
-    if (windows[w - 1].gone) return 0;
-    const std::string& title = windows[w - 1].title;
+    if (!Live(w)) return 0;
+    const std::string& title = Live(w)->title;
     int n = static_cast<int>(title.size()) < max - 1 ? static_cast<int>(title.size()) : max - 1;
     title.copy(buffer, n);
     buffer[n] = '\0';
     return n;
   }
   std::string ClassName(platform::WindowHandle w) override {
-    return windows[w - 1].gone ? "" : windows[w - 1].className;
+    return Live(w) ? Live(w)->className : "";
   }
-  uint32_t ProcessOf(platform::WindowHandle w) override {
-    return windows[w - 1].gone ? 0 : windows[w - 1].pid;
-  }
+  uint32_t ProcessOf(platform::WindowHandle w) override { return Live(w) ? Live(w)->pid : 0; }
   uint32_t OwnProcess() override { return kVigiloPid; }
+
+ private:
+  // Null for a window gone, or one not in the list (an owner elsewhere).
+  const Window* Live(platform::WindowHandle w) const {
+    return w >= 1 && w <= windows.size() && !windows[w - 1].gone ? &windows[w - 1] : nullptr;
+  }
 };
 
 // Records every platform call by name with its arguments; each answer can

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/process.h"
 #include "platform/shell.h"
 #include "platform/timer.h"
@@ -110,7 +112,7 @@ TEST_F(RealProcesses, FailedLaunchIsLoggedInWordsAndKeepsTheOldId) {
 TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
   struct Unset {
     ~Unset() {
-      for (const char* name : {"NWSTANDIN_LAUNCHER", "NWSTANDIN_EXIT_AT"})
+      for (const char* name : {"NWSTANDIN_LAUNCHER", "NWSTANDIN_EXIT_AT", "NWSTANDIN_BREAKAWAY"})
         ::SetEnvironmentVariableA(name, nullptr);
     }
   } unset;
@@ -144,6 +146,73 @@ TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
       EXPECT_TRUE(ids.empty());
       api->CloseHandle(r.job);
     }
+    api->CloseHandle(r.process);
+  }
+  // A launcher that starts the server out of its job may: it starts it (which
+  // ends by itself after a second), and the job is left empty.
+  ::SetEnvironmentVariableA("NWSTANDIN_BREAKAWAY", "1");
+  auto api = platform::CreateSystemProcessApi();
+  platform::LaunchResult r =
+      api->Launch(std::string("\"") + STANDIN_EXE + "\" -servername Away", platform::kShowNormal);
+  ASSERT_TRUE(r.ok) << r.error;
+  ASSERT_NE(r.job, 0u);
+  DWORD code = STILL_ACTIVE;
+  ::WaitForSingleObject(reinterpret_cast<HANDLE>(r.process), 10000);
+  ::GetExitCodeProcess(reinterpret_cast<HANDLE>(r.process), &code);
+  EXPECT_EQ(code, 0u) << "the launcher could not start its server";
+  std::vector<uint32_t> ids;
+  std::string error;
+  EXPECT_TRUE(api->JobProcesses(r.job, &ids, &error)) << error;
+  EXPECT_TRUE(ids.empty());
+  api->CloseHandle(r.job);
+  api->CloseHandle(r.process);
+}
+
+// Vigilo run inside a job, as Task Scheduler runs it: where that job forbids
+// breakaway the server still launches, in a job of its own nested in it;
+// where it allows breakaway the server leaves it. In a process of its own
+// (this test again): no process ever leaves a job.
+TEST(Jobs, InsideAnotherJobTheServerLeavesItWhereAllowed) {
+  const char kInside[] = "VIGILO_TEST_INSIDE_JOB";
+  if (!std::getenv(kInside)) {
+    char self[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string line = std::string("\"") + self + "\" --gtest_filter=Jobs.InsideAnotherJob*";
+    ::SetEnvironmentVariableA(kInside, "1");
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION child = {};
+    const BOOL ok = ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &si, &child);
+    ::SetEnvironmentVariableA(kInside, nullptr);
+    ASSERT_TRUE(ok);
+    ::WaitForSingleObject(child.hProcess, 60000);
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(child.hProcess, &code);
+    ::CloseHandle(child.hThread);
+    ::CloseHandle(child.hProcess);
+    EXPECT_EQ(code, 0u) << "the test inside the job failed";
+    return;
+  }
+  HANDLE outer = ::CreateJobObjectA(nullptr, nullptr);
+  ASSERT_TRUE(::AssignProcessToJobObject(outer, ::GetCurrentProcess()));
+  auto api = platform::CreateSystemProcessApi();
+  for (bool allowed : {false, true}) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    limits.BasicLimitInformation.LimitFlags = allowed ? JOB_OBJECT_LIMIT_BREAKAWAY_OK : 0;
+    ASSERT_TRUE(::SetInformationJobObject(outer, JobObjectExtendedLimitInformation, &limits,
+                                          sizeof limits));
+    platform::LaunchResult r =
+        api->Launch(std::string("\"") + STANDIN_EXE + "\" -servername Inside", 1);
+    ASSERT_TRUE(r.ok) << r.error;
+    HANDLE server = reinterpret_cast<HANDLE>(r.process);
+    BOOL inOuter = TRUE, inOwn = FALSE;
+    ::IsProcessInJob(server, outer, &inOuter);
+    ::IsProcessInJob(server, reinterpret_cast<HANDLE>(r.job), &inOwn);
+    EXPECT_EQ(inOuter != FALSE, !allowed);
+    EXPECT_TRUE(inOwn);
+    api->TerminateJobObject(r.job, 1);
+    api->CloseHandle(r.job);
     api->CloseHandle(r.process);
   }
 }
