@@ -22,8 +22,10 @@ find_program(WINE_PROGRAM wine)
 if(NOT WINE_PROGRAM)
   message(FATAL_ERROR "wine not found: install wine (make setup) to run the Windows tests.")
 endif()
-# Through the scripts' wine, which also starts where no 32-bit code runs.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-bin/wine)
+# Through the scripts' wine, which also starts where no 32-bit code runs. A
+# path without "..": the emulated PC has the scripts but no cmake folder.
+get_filename_component(VIGILO_WINE ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-bin/wine ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${VIGILO_WINE})
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
