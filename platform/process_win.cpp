@@ -67,13 +67,13 @@ class SystemProcessApi : public ProcessApi {
     // in one job only, and from 8 on ending Vigilo's job would end the server).
     DWORD flags = NORMAL_PRIORITY_CLASS;
     if (jobs_.available()) flags |= CREATE_SUSPENDED | CREATE_BREAKAWAY_FROM_JOB;
-    BOOL created = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, flags, nullptr,
-                                    nullptr, &startup, &info);
-    if (!created && (flags & CREATE_BREAKAWAY_FROM_JOB) && ::GetLastError() == ERROR_ACCESS_DENIED)
-      created = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE,
-                                 flags & ~DWORD{CREATE_BREAKAWAY_FROM_JOB}, nullptr, nullptr,
-                                 &startup, &info);
-    if (!created) {
+    auto create = [&](DWORD with) {
+      return ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, with, nullptr, nullptr,
+                              &startup, &info) != FALSE;
+    };
+    const DWORD breakaway = flags & CREATE_BREAKAWAY_FROM_JOB;
+    if (!create(flags) &&
+        !(breakaway && ::GetLastError() == ERROR_ACCESS_DENIED && create(flags & ~breakaway))) {
       result.error = ErrorText(::GetLastError());
       return result;
     }

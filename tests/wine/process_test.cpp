@@ -42,8 +42,20 @@ struct Spawned {
   }
 };
 
-bool Spawn(Spawned* p) {
-  std::string line = std::string("\"") + STANDIN_EXE + "\" -servername Decoy";
+// The stand-in's command line for a server name.
+std::string StandIn(const char* name) {
+  return std::string("\"") + STANDIN_EXE + "\" -servername " + name;
+}
+
+// The exit code once the process has ended, STILL_ACTIVE if it does not in time.
+DWORD ExitCodeAfter(HANDLE process, DWORD timeoutMs) {
+  DWORD code = STILL_ACTIVE;
+  if (::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0)
+    ::GetExitCodeProcess(process, &code);
+  return code;
+}
+
+bool Spawn(std::string line, Spawned* p) {
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   return ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
@@ -61,7 +73,7 @@ class RealProcesses : public ::testing::Test {
 };
 
 TEST_F(RealProcesses, LaunchesAndKillsWithExitCodeOne) {
-  host.line = std::string("\"") + STANDIN_EXE + "\" -servername KillMe";
+  host.line = StandIn("KillMe");
   sup.Start_Click();
   ASSERT_TRUE(host.log.empty()) << host.log[0];
   ASSERT_NE(sup.ServerPID(), 0);
@@ -85,11 +97,11 @@ TEST_F(RealProcesses, LaunchesAndKillsWithExitCodeOne) {
 
 TEST_F(RealProcesses, NeverTerminatesAProcessItDidNotLaunch) {
   Spawned decoy;
-  ASSERT_TRUE(Spawn(&decoy));
+  ASSERT_TRUE(Spawn(StandIn("Decoy"), &decoy));
   const int32_t decoyPid = static_cast<int32_t>(decoy.info.dwProcessId);
 
   EXPECT_EQ(sup.KillProcess(decoyPid, 1), 0) << "before any launch";
-  host.line = std::string("\"") + STANDIN_EXE + "\" -servername Guarded";
+  host.line = StandIn("Guarded");
   sup.Start_Click();
   EXPECT_EQ(sup.KillProcess(decoyPid, 1), 0) << "after a launch of another process";
   sup.Kill_Click();
@@ -121,8 +133,7 @@ TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
     if (refused) ::SetEnvironmentVariableA("NWSTANDIN_EXIT_AT", "1");
     auto api = refused ? platform::CreateSystemProcessApiRefusingJobs()
                        : platform::CreateSystemProcessApi();
-    platform::LaunchResult r =
-        api->Launch(std::string("\"") + STANDIN_EXE + "\" -servername Jobs", platform::kShowNormal);
+    platform::LaunchResult r = api->Launch(StandIn("Jobs"), platform::kShowNormal);
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.job == 0, refused);
     EXPECT_EQ(::WaitForSingleObject(reinterpret_cast<HANDLE>(r.process), 10000),
@@ -152,14 +163,11 @@ TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
   // ends by itself after a second), and the job is left empty.
   ::SetEnvironmentVariableA("NWSTANDIN_BREAKAWAY", "1");
   auto api = platform::CreateSystemProcessApi();
-  platform::LaunchResult r =
-      api->Launch(std::string("\"") + STANDIN_EXE + "\" -servername Away", platform::kShowNormal);
+  platform::LaunchResult r = api->Launch(StandIn("Away"), platform::kShowNormal);
   ASSERT_TRUE(r.ok) << r.error;
   ASSERT_NE(r.job, 0u);
-  DWORD code = STILL_ACTIVE;
-  ::WaitForSingleObject(reinterpret_cast<HANDLE>(r.process), 10000);
-  ::GetExitCodeProcess(reinterpret_cast<HANDLE>(r.process), &code);
-  EXPECT_EQ(code, 0u) << "the launcher could not start its server";
+  EXPECT_EQ(ExitCodeAfter(reinterpret_cast<HANDLE>(r.process), 10000), 0u)
+      << "the launcher could not start its server";
   std::vector<uint32_t> ids;
   std::string error;
   EXPECT_TRUE(api->JobProcesses(r.job, &ids, &error)) << error;
@@ -177,21 +185,13 @@ TEST(Jobs, InsideAnotherJobTheServerLeavesItWhereAllowed) {
   if (!std::getenv(kInside)) {
     char self[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string line = std::string("\"") + self + "\" --gtest_filter=Jobs.InsideAnotherJob*";
     ::SetEnvironmentVariableA(kInside, "1");
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION child = {};
-    const BOOL ok = ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                     nullptr, &si, &child);
+    Spawned child;
+    const bool ok =
+        Spawn(std::string("\"") + self + "\" --gtest_filter=Jobs.InsideAnotherJob*", &child);
     ::SetEnvironmentVariableA(kInside, nullptr);
     ASSERT_TRUE(ok);
-    ::WaitForSingleObject(child.hProcess, 60000);
-    DWORD code = STILL_ACTIVE;
-    ::GetExitCodeProcess(child.hProcess, &code);
-    ::CloseHandle(child.hThread);
-    ::CloseHandle(child.hProcess);
-    EXPECT_EQ(code, 0u) << "the test inside the job failed";
+    EXPECT_EQ(ExitCodeAfter(child.info.hProcess, 60000), 0u) << "the test inside the job failed";
     return;
   }
   HANDLE outer = ::CreateJobObjectA(nullptr, nullptr);
@@ -202,8 +202,7 @@ TEST(Jobs, InsideAnotherJobTheServerLeavesItWhereAllowed) {
     limits.BasicLimitInformation.LimitFlags = allowed ? JOB_OBJECT_LIMIT_BREAKAWAY_OK : 0;
     ASSERT_TRUE(::SetInformationJobObject(outer, JobObjectExtendedLimitInformation, &limits,
                                           sizeof limits));
-    platform::LaunchResult r =
-        api->Launch(std::string("\"") + STANDIN_EXE + "\" -servername Inside", 1);
+    platform::LaunchResult r = api->Launch(StandIn("Inside"), platform::kShowNormal);
     ASSERT_TRUE(r.ok) << r.error;
     HANDLE server = reinterpret_cast<HANDLE>(r.process);
     BOOL inOuter = TRUE, inOwn = FALSE;
