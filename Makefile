@@ -1,6 +1,8 @@
 # Vigilo: `make run` starts the tool in a demo server folder under Wine;
 # `make test` runs every test. Both install what is missing first.
 JOBS ?= $(shell nproc)
+# cmake --build's own make inherits MAKELEVEL and would announce every folder.
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all setup build test lint soak fuzz bench release run screenshot clean
 
@@ -38,11 +40,13 @@ soak: build
 
 # Each fuzz target for 60 s under libFuzzer.
 fuzz: setup
+	@scripts/setup.sh fuzz
 	@cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j $(JOBS)
 	@scripts/fuzz.sh
 
 # Benchmarks natively and under Wine; the figures go to docs/performance.md.
 bench: build
+	@scripts/setup.sh bench
 	@cmake --preset bench >/dev/null && cmake --build --preset bench -j $(JOBS) --target core_bench
 	@$(ARCH) VIGILO_ARCH=$$arch scripts/bench.sh
 
@@ -50,8 +54,12 @@ bench: build
 release: build
 	@scripts/release.sh
 
-run: build
-	@$(ARCH) VIGILO_ARCH=$$arch scripts/run-demo.sh
+# Builds only what it runs, quietly unless the build fails.
+run: setup
+	@arch=$$(scripts/wine-arch.sh) && mkdir -p build && \
+	  if ! { cmake --preset $$arch && cmake --build --preset $$arch -j $(JOBS) --target vigilo nwserver; } \
+	    >build/run-build.log 2>&1; then cat build/run-build.log; exit 1; fi && \
+	  VIGILO_ARCH=$$arch scripts/run-demo.sh
 
 screenshot: build
 	@$(ARCH) VIGILO_ARCH=$$arch VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh scripts/screenshot.sh docs/vigilo.png

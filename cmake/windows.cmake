@@ -137,6 +137,14 @@ foreach(suite Startup Settings Window WorkedSequence SlowStart LaunchFailure Kil
   set_tests_properties(blackbox_${suite} PROPERTIES LABELS blackbox)
 endforeach()
 
+# Wine takes a display's DPI when the prefix's Wine server starts: the start
+# at 144 DPI runs in a prefix and on a display of its own.
+add_test(NAME blackbox_DpiStart
+         COMMAND env -u VIGILO_WINEPREFIX VIGILO_OWN_DISPLAY=1 VIGILO_WINE_DPI=144
+                 ${CMAKE_SOURCE_DIR}/scripts/with-wine.sh wine $<TARGET_FILE:blackbox_tests>
+                 --gtest_filter=DpiStart.*)
+set_tests_properties(blackbox_DpiStart PROPERTIES LABELS blackbox)
+
 # Real keystrokes go to the foreground window, the DPI setting is the whole
 # prefix's, and a capture of the screen wants no other program's window
 # coming up: these run alone.
@@ -173,7 +181,7 @@ foreach(bound
     core_tests:60 platform_tests:120
     blackbox_Startup:90 blackbox_Settings:90 blackbox_Window:120 blackbox_WorkedSequence:300
     blackbox_SlowStart:60 blackbox_LaunchFailure:150 blackbox_KillFirst:60 blackbox_Input:90
-    blackbox_Dpi:90 blackbox_Names:90 blackbox_Soak:300 blackbox_Desktop:150
+    blackbox_Dpi:90 blackbox_DpiStart:90 blackbox_Names:90 blackbox_Soak:300 blackbox_Desktop:150
     blackbox_Launcher:60 blackbox_Hosted:60
     win98_Startup:90 win98_KillFirst:60 win98_WorkedSequence:90 win98_Fonts:60)
   string(REPLACE ":" ";" bound "${bound}")

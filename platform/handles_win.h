@@ -7,11 +7,14 @@
 namespace platform {
 
 // A function that older Windows lack, looked up at run time so that the exe
-// still loads there; null without it.
+// still loads there; null without it. The cast goes by way of void (*)(),
+// the function type GCC takes as compatible with every other.
 template <typename Fn>
 Fn Proc(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
-                : nullptr;
+  using AnyFunction = void (*)();
+  return module
+             ? reinterpret_cast<Fn>(reinterpret_cast<AnyFunction>(::GetProcAddress(module, name)))
+             : nullptr;
 }
 
 class UniqueHandle {

@@ -63,6 +63,42 @@ class ProcessApi {
   virtual bool TerminateJobObject(Handle job, uint32_t exitCode) = 0;
 };
 
+// Owns one handle of the process service and closes it through that
+// service: move-only, so that a handle has exactly one owner.
+class OwnedHandle {
+ public:
+  OwnedHandle() = default;
+  OwnedHandle(ProcessApi& api, Handle handle) : api_(handle != 0 ? &api : nullptr), h_(handle) {}
+  ~OwnedHandle() { reset(); }
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  OwnedHandle(OwnedHandle&& other) noexcept : api_(other.api_), h_(other.h_) {
+    other.api_ = nullptr;
+    other.h_ = 0;
+  }
+  OwnedHandle& operator=(OwnedHandle&& other) noexcept {
+    if (this != &other) {
+      reset();
+      api_ = other.api_;
+      h_ = other.h_;
+      other.api_ = nullptr;
+      other.h_ = 0;
+    }
+    return *this;
+  }
+  Handle get() const { return h_; }
+  explicit operator bool() const { return h_ != 0; }
+  void reset() {
+    if (h_ != 0) api_->CloseHandle(h_);
+    api_ = nullptr;
+    h_ = 0;
+  }
+
+ private:
+  ProcessApi* api_ = nullptr;
+  Handle h_ = 0;
+};
+
 }  // namespace platform
 
 #include <memory>

@@ -5,12 +5,15 @@ set -euo pipefail
 exe=${1:-build/win32/vigilo.exe}
 allowed="KERNEL32.dll USER32.dll GDI32.dll ADVAPI32.dll COMCTL32.dll msvcrt.dll"
 
-kind=$(file -b "$exe")
-case $kind in
-  "PE32 executable (GUI) Intel 80386"*) bits=32 objdump=i686-w64-mingw32-objdump ;;
-  "PE32+ executable (GUI) x86-64"*) bits=64 objdump=x86_64-w64-mingw32-objdump ;;
-  *) echo "$exe: not a Windows GUI program ($kind)"; exit 1 ;;
+# The header as the MinGW tools read it: `file`'s wording varies by release.
+format=$(x86_64-w64-mingw32-objdump -f "$exe" 2>/dev/null | sed -n 's/.*file format //p')
+case $format in
+  pei-i386) bits=32 objdump=i686-w64-mingw32-objdump ;;
+  pei-x86-64) bits=64 objdump=x86_64-w64-mingw32-objdump ;;
+  *) echo "$exe: not a Windows program (${format:-unreadable})"; exit 1 ;;
 esac
+subsystem=$($objdump -p "$exe" | awk '$1 == "Subsystem" {print $3, $4}')
+[ "$subsystem" = "(Windows GUI)" ] || { echo "$exe: not a Windows GUI program ($subsystem)"; exit 1; }
 status=0
 for dll in $($objdump -p "$exe" | awk '/DLL Name:/ {print $3}'); do
   if ! grep -qiw "$dll" <<<"$allowed"; then

@@ -8,30 +8,26 @@ export HOME=/root
 # 32-bit prefixes, as on 32-bit Windows: the exes here are all 32-bit, and
 # a prefix without the 64-bit half takes the software CPU half the time.
 export WINEARCH=win32
+# Prefixes go on the guest's disk, copied from the templates made with the
+# image (scripts/guest-prefixes.sh): one on a tmpfs made a second run fail
+# here without a word.
+export TMPDIR=/var/tmp
 # The tests' time bounds, stretched for the software CPU.
 export VIGILO_TIME_SCALE=5
 echo "VIGILO-GUEST: $(uname -m) kernel $(uname -r), $(wine --version), 32-bit Wine $(file -b /usr/lib/wine/wine | cut -d, -f1)"
 
-# Each run has a Wine prefix of its own, kept on the guest's disk: a prefix
-# on a tmpfs made a second run fail here without a word. The prefixes are
-# made one after the other (two wineboots side by side both failed here),
-# then the runs go side by side, each with its own display and Wine server:
-# most of their time is the watchdog's real intervals, not the CPU.
+# Each run has a Wine prefix, display and Wine server of its own; the runs
+# go side by side: most of their time is the watchdog's real intervals, not
+# the CPU.
 win98=(env VIGILO_WINE_VERSION=win98 LANG=ru_RU.UTF-8)
 run() {
   local name=$1 t0 result=passed
   shift
   t0=$(date +%s)
-  VIGILO_WINEPREFIX=/var/tmp/vigilo-$name "$@" >"/tmp/$name.log" 2>&1 || result=FAILED
-  rm -rf "/var/tmp/vigilo-$name"
+  "$@" >"/tmp/$name.log" 2>&1 || result=FAILED
   echo "$name: $result in $(( $(date +%s) - t0 )) s ($(grep -a 'tests passed' "/tmp/$name.log" | tail -n 1))" \
     >"/tmp/$name.result"
 }
-t0=$(date +%s)
-VIGILO_WINEPREFIX=/var/tmp/vigilo-32-bit scripts/with-wine.sh true || echo "VIGILO-GUEST: making a Wine prefix failed"
-VIGILO_WINEPREFIX=/var/tmp/vigilo-russian-win98 "${win98[@]}" scripts/with-wine.sh true ||
-  echo "VIGILO-GUEST: making a Wine prefix failed"
-echo "VIGILO-GUEST: two Wine prefixes made in $(( $(date +%s) - t0 )) s"
 
 # The software CPU's clock and pace are uneven: a test that failed gets one
 # more try there (a real fault fails both); the failure stays in the log.

@@ -1,61 +1,95 @@
 #!/usr/bin/env bash
 # Runs the 32-bit exe and its 32-bit tests in an emulated PC, for a machine
 # whose kernel runs no 32-bit code (scripts/wine-arch.sh says which).
-# The guest (scripts/guest-build.sh) is kept in build/guest and made anew
-# when its recipe changes. The build trees go in on a second disk at the same
-# path as here, since the test exes have their paths built in; the guest's
-# own disk is used copy-on-write, so the kept image stays clean.
+# The guest (scripts/guest-build.sh) is made once per machine and recipe, in
+# ${XDG_CACHE_HOME:-~/.cache}/vigilo/guest-<recipe>, with its two Wine
+# prefixes already made; every clone boots it read-only. The build trees go
+# in on a second disk at the same path as here, since the test exes have
+# their paths built in; the guest's own disk is used copy-on-write.
 # Fails unless the guest reports that every test passed, in time.
 # "guest-test.sh make" only makes the guest, if it needs making.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 src=$PWD
-guest=build/guest
 run=build/guest-run
 log=$run/guest.log
 limit=${VIGILO_GUEST_LIMIT:-1500}
 start=$(date +%s)
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/vigilo
+image=$cache/image-$(sha256sum scripts/guest-build.sh | cut -c1-16)
+guest=$cache/guest-$(cat scripts/guest-build.sh scripts/guest-prefixes.sh scripts/with-wine.sh \
+  scripts/wine-prefix.sh scripts/wine-bin/wine | sha256sum | cut -c1-16)
 
-recipe=$(sha256sum scripts/guest-build.sh | cut -c1-64)
-if [ "$(cat "$guest/recipe" 2>/dev/null)" != "$recipe" ]; then
-  echo "Emulated PC: making the guest in $guest (a few minutes, once)..."
-  rm -rf "$guest"
-  scripts/guest-build.sh "$guest"
-  echo "$recipe" >"$guest/recipe"
-  echo "Emulated PC: guest made in $(( $(date +%s) - start )) s."
+# The guest's first run disk: what its Wine needs to make the prefixes.
+# $1: the disk's folder, $2: its script.
+run_disk() {
+  mkdir -p "$1/tree$src/scripts"
+  cp -a scripts/with-wine.sh scripts/wine-prefix.sh scripts/wine-bin "$1/tree$src/scripts/"
+  { echo "src='$src'"; echo "tests='${VIGILO_GUEST_TESTS:-}'"; cat "$2"; } >"$1/run.sh"
+}
+# QEMU's software CPU: a /dev/kvm may be there, but nested it hung at boot.
+# SMAP off: with it QEMU 7.2's software CPU faults on Wine's return to user mode.
+# $1: guest folder, $2: its disk's mode (snapshot=on or off), $3: run disk.
+boot() {
+  timeout "$limit" qemu-system-x86_64 -machine q35 -cpu max,-smap -smp 2 -m 4096 -accel tcg,thread=multi \
+    -display none -monitor none -serial "file:$log" -nic none -no-reboot \
+    -kernel "$1/vmlinuz" -initrd "$1/initrd.img" \
+    -append "root=/dev/vda rw console=ttyS0 init=/sbin/vigilo-init quiet" \
+    -drive "file=$1/root.img,format=raw,if=virtio,snapshot=$2" \
+    -drive "file=$3,format=raw,if=virtio" </dev/null
+}
+
+# Made in two steps, each into a folder aside then moved into place: the
+# image (mostly downloads, "make" does this one beside the host's tests),
+# then a copy of it with the prefixes made by booting it once.
+mkdir -p "$cache" "$run"
+exec 9>"$cache/guest.lock"
+flock 9
+partial=
+trap 'rm -rf "$partial"' EXIT
+if [ ! -d "$image" ]; then
+  echo "Emulated PC: making the guest's image in $image (a few minutes, once per machine)..."
+  rm -rf "$cache"/image-* "$cache"/partial.*
+  partial=$(mktemp -d "$cache/partial.XXXXXX")
+  scripts/guest-build.sh "$partial"
+  mv -T "$partial" "$image"
+  echo "Emulated PC: image made in $(( $(date +%s) - start )) s."
 fi
+if [ "${1:-}" != make ] && [ ! -d "$guest" ]; then
+  t0=$(date +%s)
+  echo "Emulated PC: making its Wine prefixes (once per machine)..."
+  rm -rf "$cache"/guest-* "$cache"/partial.*
+  partial=$(mktemp -d "$cache/partial.XXXXXX")
+  cp -a --sparse=always "$image/." "$partial/"
+  rm -rf "$run/disk" && run_disk "$run/disk" scripts/guest-prefixes.sh
+  mke2fs -q -t ext4 -d "$run/disk" "$run/run.img" 256M
+  boot "$partial" off "$run/run.img" || true
+  tr -d '\r' <"$log" | grep -a '^VIGILO-GUEST: prefixes made' ||
+    { echo "Emulated PC: making the Wine prefixes in the guest failed; see $log."; exit 1; }
+  mv -T "$partial" "$guest"
+  echo "Emulated PC: prefixes made in $(( $(date +%s) - t0 )) s."
+fi
+partial=
+flock -u 9
 [ "${1:-}" != make ] || exit 0
 
 # The run disk: the guest's script and the files the 32-bit tests use, at
 # their paths here.
-rm -rf "$run"
-mkdir -p "$run/disk"
+rm -rf "$run/disk" "$run/run.img"
+run_disk "$run/disk" scripts/guest-run.sh
 tree=$run/disk/tree$src
-mkdir -p "$tree/build/win32/standin" "$tree/build/win32-tests" "$tree/tests/data" "$tree/scripts"
+mkdir -p "$tree/build/win32/standin" "$tree/build/win32-tests" "$tree/tests/data"
 cp build/win32/vigilo.exe "$tree/build/win32/"
 cp build/win32/standin/nwserver.exe "$tree/build/win32/standin/"
 cp build/win32-tests/*.exe build/win32-tests/probe.dll build/win32-tests/CTestTestfile.cmake \
   "$tree/build/win32-tests/"
 cp -r tests/data/reference "$tree/tests/data/"
-cp -a scripts/with-wine.sh scripts/wine-prefix.sh scripts/wine-bin "$tree/scripts/"
-{
-  echo "src='$src'"
-  echo "tests='${VIGILO_GUEST_TESTS:-}'"
-  cat scripts/guest-run.sh
-} >"$run/disk/run.sh"
 mke2fs -q -t ext4 -d "$run/disk" "$run/run.img" $(( $(du -sm "$run/disk" | cut -f1) + 512 ))M
 
-# QEMU's software CPU: a /dev/kvm may be there, but nested it hung at boot.
-# SMAP off: with it QEMU 7.2's software CPU faults on Wine's return to user mode.
 echo "Emulated PC: booting the guest (QEMU, software CPU); its output goes to $log."
-timeout "$limit" qemu-system-x86_64 -machine q35 -cpu max,-smap -smp 2 -m 4096 -accel tcg,thread=multi \
-  -display none -monitor none -serial "file:$log" -nic none -no-reboot \
-  -kernel "$guest/vmlinuz" -initrd "$guest/initrd.img" \
-  -append "root=/dev/vda rw console=ttyS0 init=/sbin/vigilo-init quiet" \
-  -drive "file=$guest/root.img,format=raw,if=virtio,snapshot=on" \
-  -drive "file=$run/run.img,format=raw,if=virtio" </dev/null &
+boot "$guest" on "$run/run.img" &
 qemu=$!
-trap 'kill $qemu 2>/dev/null || true' EXIT
+trap 'pkill -P $qemu 2>/dev/null; kill $qemu 2>/dev/null || true' EXIT
 trap 'exit 143' TERM INT
 status=0
 wait $qemu || status=$?

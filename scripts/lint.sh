@@ -2,8 +2,14 @@
 # The tree is clean under clang-format and clang-tidy (.clang-format,
 # .clang-tidy): the portable code as the native build compiles it, the
 # Windows code as the MinGW builds do.
+# "lint.sh --check-tools" says, and fails, when the tools are not there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+for tool in clang-format clang-tidy; do
+  command -v "$tool" >/dev/null || { echo "Lint: $tool not found (make setup installs it)."; exit 1; }
+done
+[ "${1:-}" != --check-tools ] || exit 0
 
 mapfile -t sources < <(git ls-files '*.cpp' '*.h')
 clang-format --dry-run -Werror "${sources[@]}"
@@ -33,7 +39,8 @@ tidy() {
   mapfile -t files < <(files_of "$build")
   [ ${#files[@]} -eq 0 ] && return 0
   printf '%s\n' "${files[@]}" |
-    xargs -P "$(nproc)" -n 4 clang-tidy --quiet -p "$build" "$@" 2>/dev/null || status=1
+    xargs -P "$(nproc)" -n 4 clang-tidy --quiet -p "$build" "$@" \
+      2> >(grep -v '^[0-9]* warnings\? generated\.$' >&2) || status=1
 }
 tidy build/native
 tidy build/win32-tests $(mingw_args i686-w64-mingw32-g++-posix)

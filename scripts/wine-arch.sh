@@ -3,18 +3,21 @@
 # one line on stderr says why. Decided by running a tiny 32-bit exe, not by
 # the kernel's version: some kernels run no 32-bit code at all, and then
 # 32-bit Wine cannot start. VIGILO_NO_WINE32=1 takes the 64-bit path anyway.
-# The answer is kept for the rest of this boot in build/wine-arch.
+# The answer is kept in build/wine-arch while this boot and the installed
+# Wine packages stay the same; a probe that timed out is not kept.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cache=build/wine-arch
-boot=$(cat /proc/sys/kernel/random/boot_id 2>/dev/null || echo unknown)
+key=$( { cat /proc/sys/kernel/random/boot_id 2>/dev/null
+          dpkg-query -W -f='${Package}:${Architecture}=${Version}\n' 'wine*' 'libwine*' 2>/dev/null
+        } | sha256sum | cut -c1-32)
 
 if [ "${VIGILO_NO_WINE32:-}" = 1 ]; then
   echo "Runtime: 64-bit Wine (VIGILO_NO_WINE32=1); the 32-bit exe in an emulated PC." >&2
   echo win64
   exit 0
 fi
-if [ -f "$cache" ] && [ "$(sed -n 1p "$cache")" = "$boot" ]; then
+if [ -f "$cache" ] && [ "$(sed -n 1p "$cache")" = "$key" ]; then
   sed -n 3p "$cache" >&2
   sed -n 2p "$cache"
   exit 0
@@ -39,6 +42,6 @@ else
   reason=$(grep -m1 -v '^$' <<<"$out" | cut -c1-100)
   why="Runtime: 64-bit Wine (a 32-bit exe did not run: ${reason:-exit $status}); the 32-bit exe in an emulated PC."
 fi
-printf '%s\n%s\n%s\n' "$boot" "$arch" "$why" >"$cache"
+[ $status -eq 124 ] || printf '%s\n%s\n%s\n' "$key" "$arch" "$why" >"$cache"
 echo "$why" >&2
 echo "$arch"

@@ -8,7 +8,7 @@ const char kTitlePrefix[] = "NWServer - ";
 
 namespace {
 
-enum class Form { Text, Quoted, Number, NumberPlusOne };
+enum class Form : std::uint8_t { Text, Quoted, Number, NumberPlusOne };
 
 struct Piece {
   const char* option;

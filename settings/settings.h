@@ -13,11 +13,11 @@ class SettingsStore;
 
 namespace settings {
 
-enum class Kind { Text, ListIndex, Check };
+enum class Kind : std::uint8_t { Text, ListIndex, Check };
 
 // Field positions: the order of loading, saving, the command line and tab order.
 // clang-format off
-enum Field : int {
+enum Field : std::uint8_t {
   SName, MName, Port, PVP, GType, Diff, Players, MinLvl, MaxLvl, AutoSave,
   PPass, DPass, APass, Pub, ELC, ILR, Party, Reload, SVault,
   kFieldCount

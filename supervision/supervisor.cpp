@@ -21,18 +21,11 @@ Supervisor::Supervisor(Host& host, platform::Timer& timer, platform::ProcessApi&
                        platform::WindowList& windows)
     : host_(host), timer_(timer), processes_(processes), windows_(windows) {}
 
-Supervisor::~Supervisor() {
-  if (serverProcess_ != 0) processes_.CloseHandle(serverProcess_);
-  if (serverJob_ != 0) processes_.CloseHandle(serverJob_);
-}
-
 void Supervisor::Start_Click() {
   platform::LaunchResult launched = processes_.Launch(host_.CommandLine(), platform::kShowNormal);
   if (launched.ok) {
-    if (serverProcess_ != 0) processes_.CloseHandle(serverProcess_);
-    if (serverJob_ != 0) processes_.CloseHandle(serverJob_);
-    serverProcess_ = launched.process;
-    serverJob_ = launched.job;
+    serverProcess_ = platform::OwnedHandle(processes_, launched.process);
+    serverJob_ = platform::OwnedHandle(processes_, launched.job);
     serverPid_ = launched.pid;
   } else {
     // Arm the timer all the same: the watchdog retries at each check until
@@ -107,14 +100,14 @@ void Supervisor::Timer1_Timer() {
 
 bool Supervisor::ServerProcesses(std::vector<uint32_t>* pids, std::string* error) {
   pids->clear();
-  if (serverJob_ != 0) return processes_.JobProcesses(serverJob_, pids, error);
-  if (serverProcess_ != 0 && processes_.Running(serverProcess_))
+  if (serverJob_) return processes_.JobProcesses(serverJob_.get(), pids, error);
+  if (serverProcess_ && processes_.Running(serverProcess_.get()))
     pids->push_back(static_cast<uint32_t>(serverPid_));
   return true;
 }
 
 bool Supervisor::OwnsProcess(int32_t pid) const {
-  return serverProcess_ != 0 && pid != 0 && pid == serverPid_;
+  return serverProcess_ && pid != 0 && pid == serverPid_;
 }
 
 int32_t Supervisor::KillProcess(int32_t hProcessID, int32_t ExitCode) {
@@ -137,8 +130,8 @@ int32_t Supervisor::KillProcess(int32_t hProcessID, int32_t ExitCode) {
     // The id of a process we no longer hold may belong to anyone by now.
     const bool owned = OwnsProcess(hProcessID);
     // The job ends the launch and every process it started with it.
-    if (owned && serverJob_ != 0)
-      result = processes_.TerminateJobObject(serverJob_, static_cast<uint32_t>(ExitCode));
+    if (owned && serverJob_)
+      result = processes_.TerminateJobObject(serverJob_.get(), static_cast<uint32_t>(ExitCode));
     platform::Handle process =
         owned && !result ? processes_.OpenProcess(platform::kProcessAllAccess, false, hProcessID)
                          : 0;

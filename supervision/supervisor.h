@@ -40,7 +40,7 @@ class Supervisor {
  public:
   Supervisor(Host& host, platform::Timer& timer, platform::ProcessApi& processes,
              platform::WindowList& windows);
-  ~Supervisor();
+  ~Supervisor() = default;
   Supervisor(const Supervisor&) = delete;
   Supervisor& operator=(const Supervisor&) = delete;
 
@@ -74,8 +74,8 @@ class Supervisor {
   platform::ProcessApi& processes_;
   platform::WindowList& windows_;
   int32_t serverPid_ = 0;
-  platform::Handle serverProcess_ = 0;  // held so the id cannot pass to another program
-  platform::Handle serverJob_ = 0;      // the launch and what it started; 0 without a job
+  platform::OwnedHandle serverProcess_;  // held so the id cannot pass to another program
+  platform::OwnedHandle serverJob_;      // the launch and what it started; none without a job
   std::string lastStatus_;
   uint32_t armedAt_ = 0, armedFor_ = 0;
   bool resumed_ = false;         // a wake-up since the last look

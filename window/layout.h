@@ -2,10 +2,20 @@
 // table is in tab order; Win32 builds the window from it and tests check it.
 #pragma once
 
+#include <cstdint>
+
 namespace window {
 
-enum class ControlKind { TextBox, ComboBox, CheckBox, Button, Label, Frame, ListBox };
-enum class FontKind { Default, Caption, LogBold };
+enum class ControlKind : std::uint8_t {
+  TextBox,
+  ComboBox,
+  CheckBox,
+  Button,
+  Label,
+  Frame,
+  ListBox
+};
+enum class FontKind : std::uint8_t { Default, Caption, LogBold };
 
 struct ControlSpec {
   const char* name;

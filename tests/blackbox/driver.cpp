@@ -373,8 +373,9 @@ Probe::Probe(const Vigilo& vigilo) : vigilo_(vigilo), dll_(::LoadLibraryA(PROBE_
   if (dll_ && !proc) proc = ::GetProcAddress(dll_, "ProbeHook");
   DWORD thread = ::GetWindowThreadProcessId(vigilo.main(), nullptr);
   if (proc)
-    hook_ = ::SetWindowsHookExA(
-        WH_GETMESSAGE, reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(proc)), dll_, thread);
+    hook_ = ::SetWindowsHookExA(WH_GETMESSAGE,
+                                reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(proc)),
+                                dll_, thread);
 }
 
 Probe::~Probe() {

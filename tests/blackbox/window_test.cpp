@@ -330,60 +330,46 @@ TEST(Input, ClickingLabelsTheFrameOrALogLineChangesNothing) {
 
 namespace {
 
-// Sets the display's DPI for programs started from now on.
-void SetLogPixels(DWORD dpi) {
-  const struct {
-    HKEY root;
-    const char* path;
-  } places[] = {{HKEY_CURRENT_USER, "Control Panel\\Desktop"},
-                {HKEY_CURRENT_CONFIG, "Software\\Fonts"}};
-  for (const auto& p : places) {
-    HKEY k;
-    if (::RegCreateKeyExA(p.root, p.path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr) ==
-        ERROR_SUCCESS) {
-      ::RegSetValueExA(k, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
-                       sizeof dpi);
-      ::RegCloseKey(k);
-    }
-  }
+void ExpectFontsAt144(const blackbox::Vigilo& v) {
+  std::map<int, FontSeen> fonts = ProbeFonts(v);
+  EXPECT_EQ(fonts[window::FindControl("Label")->id].height, -20);  // 9.75 pt at 144 DPI
+  EXPECT_EQ(fonts[window::FindControl("List1")->id].height, -20);
+  for (const auto& f : fonts) EXPECT_NE(f.second.face, "?") << "control " << f.first;
 }
 
-// Started at 144 DPI; and moved at 96 to a monitor of 144, as Windows tells
-// a window: the size it wants asked first, then the change itself.
-TEST(Dpi, LayoutAndFontsScaleAt144) {
-  auto expectFonts = [](const blackbox::Vigilo& v) {
-    std::map<int, FontSeen> fonts = ProbeFonts(v);
-    EXPECT_EQ(fonts[window::FindControl("Label")->id].height, -20);  // 9.75 pt at 144 DPI
-    EXPECT_EQ(fonts[window::FindControl("List1")->id].height, -20);
-    for (const auto& f : fonts) EXPECT_NE(f.second.face, "?") << "control " << f.first;
-  };
-  {
-    blackbox::Vigilo v({"dpi-moved", "vigilo_dpi.exe", Server::StandIn, {}});
-    ASSERT_NE(v.WaitForMainWindow(), nullptr);
-    ExpectLayout(v, 96);
-    std::vector<std::string> answer = blackbox::Probe(v).Ask("VigiloDpiProbe", "dpiprobe.txt");
-    RECT frame;
-    ::GetWindowRect(v.main(), &frame);
-    ASSERT_EQ(answer.size(), 1u);
-    EXPECT_EQ(answer[0], "1|" + std::to_string(frame.right - frame.left) + "|" +
-                             std::to_string(frame.bottom - frame.top))
-        << "the scaled size answered is the size taken";
-    EXPECT_EQ(frame.left, 50);
-    EXPECT_EQ(frame.top, 60);
-    ExpectLayout(v, 144, false);
-    expectFonts(v);
+// Moved at 96 to a monitor of 144, as Windows tells a window: the size it
+// wants asked first, then the change itself.
+TEST(Dpi, LayoutAndFontsScaleWhenMovedTo144) {
+  blackbox::Vigilo v({"dpi-moved", "vigilo_dpi.exe", Server::StandIn, {}});
+  ASSERT_NE(v.WaitForMainWindow(), nullptr);
+  ExpectLayout(v, 96);
+  std::vector<std::string> answer = blackbox::Probe(v).Ask("VigiloDpiProbe", "dpiprobe.txt");
+  RECT frame;
+  ::GetWindowRect(v.main(), &frame);
+  ASSERT_EQ(answer.size(), 1u);
+  EXPECT_EQ(answer[0], "1|" + std::to_string(frame.right - frame.left) + "|" +
+                           std::to_string(frame.bottom - frame.top))
+      << "the scaled size answered is the size taken";
+  EXPECT_EQ(frame.left, 50);
+  EXPECT_EQ(frame.top, 60);
+  ExpectLayout(v, 144, false);
+  ExpectFontsAt144(v);
+}
+
+// Started on a display of 144 DPI: run alone in a prefix set so before its
+// Wine server started (VIGILO_WINE_DPI, the blackbox_DpiStart test).
+TEST(DpiStart, LayoutAndFontsAt144) {
+  DWORD dpi = 0, size = sizeof dpi;
+  HKEY key;
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_READ, &key) == 0) {
+    ::RegQueryValueExA(key, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&dpi), &size);
+    ::RegCloseKey(key);
   }
-  SetLogPixels(144);
-  {
-    blackbox::Vigilo v({"dpi-144", "vigilo_dpi.exe", Server::StandIn, {}});
-    HWND main = v.WaitForMainWindow();
-    if (main) {
-      ExpectLayout(v, 144);
-      expectFonts(v);
-    }
-    EXPECT_NE(main, nullptr);
-  }
-  SetLogPixels(96);
+  ASSERT_EQ(dpi, 144u) << "run in a prefix set to 144 DPI";
+  blackbox::Vigilo v({"dpi-144", "vigilo_dpi.exe", Server::StandIn, {}});
+  ASSERT_NE(v.WaitForMainWindow(), nullptr);
+  ExpectLayout(v, 144);
+  ExpectFontsAt144(v);
 }
 
 }  // namespace

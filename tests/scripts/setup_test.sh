@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Set-up's decisions against a faked apt-get, dpkg and dpkg-query: a list
+# that fails to download, 32-bit Wine that cannot be had, a needed package
+# that cannot be had, nothing missing, no root.
+set -euo pipefail
+setup=$(cd "$(dirname "$0")/../.." && pwd)/scripts/setup.sh
+fake=$(mktemp -d)
+trap 'rm -rf "$fake"' EXIT
+mkdir "$fake/bin"
+cat >"$fake/bin/dpkg-query" <<'F'
+#!/bin/bash
+# -W -f=FORMAT [PACKAGE]: installed packages from $FAKE/installed.
+pkg=${3:-}
+if [ -z "$pkg" ]; then grep -q ':i386$' "$FAKE/installed" && echo i386; exit 0; fi
+grep -qx "$pkg" "$FAKE/installed" && echo "install ok installed"
+exit 0
+F
+cat >"$fake/bin/dpkg" <<'F'
+#!/bin/bash
+echo "dpkg $*" >>"$FAKE/calls"
+case $1 in
+  --print-foreign-architectures) cat "$FAKE/arches" ;;
+  --add-architecture) echo "$2" >>"$FAKE/arches" ;;
+  --remove-architecture) sed -i "/^$2\$/d" "$FAKE/arches" ;;
+esac
+F
+cat >"$fake/bin/apt-get" <<'F'
+#!/bin/bash
+echo "apt-get $*" >>"$FAKE/calls"
+[[ " $* " == *" update "* ]] && { [ -z "$FAKE_UPDATE_FAILS" ] || { echo "E: Failed to fetch i386 list"; exit 100; }; exit 0; }
+for arg; do
+  [[ $arg == -* || $arg == install || $arg == "$FAKE_RELEASE" ]] && continue
+  grep -qx "$arg" "$FAKE/unavailable" && { echo "E: Unable to locate package $arg"; exit 100; }
+done
+for arg; do [[ $arg == -* || $arg == install ]] || echo "$arg" >>"$FAKE/installed"; done
+F
+printf '#!/bin/sh\necho "${FAKE_UID:-0}"\n' >"$fake/bin/id"
+printf '#!/bin/sh\nexit 1\n' >"$fake/bin/sudo"
+printf '#!/bin/sh\necho ru_RU.utf8\n' >"$fake/bin/locale"
+chmod +x "$fake/bin/"*
+
+failed=0
+# $1: case name; $2: packages installed; $3: ones apt cannot install;
+# $4: the update fails (1 or empty); $5: the user id; $6: exit status wanted;
+# then the lines the output must hold, and "!" before one it must not.
+check() {
+  local name=$1 status=0 out line
+  rm -f "$fake/calls"; : >"$fake/arches"
+  printf '%s\n' $2 >"$fake/installed"
+  printf '%s\n' $3 >"$fake/unavailable"
+  out=$(PATH="$fake/bin:$PATH" FAKE="$fake" FAKE_UPDATE_FAILS=$4 FAKE_UID=$5 FAKE_RELEASE=-t \
+        VIGILO_NO_WINE32=1 "$setup" 2>&1) || status=$?
+  [ "$status" = "$6" ] || { echo "$name: exit $status, wanted $6"; failed=1; }
+  shift 6
+  for line; do
+    if [[ $line == !* ]]; then
+      ! grep -qF -- "${line#!}" <<<"$out" || { echo "$name: said \"${line#!}\""; failed=1; }
+    else
+      grep -qF -- "$line" <<<"$out" || { echo "$name: did not say \"$line\""; failed=1; }
+    fi
+  done
+  [ $failed -eq 0 ] || { echo "$name printed:"; echo "$out"; cat "$fake/calls" 2>/dev/null; exit 1; }
+}
+all="cmake make g++ libgtest-dev googletest mingw-w64 wine wine64 xvfb imagemagick xdotool x11-utils
+     python3 clang-tidy clang-format fonts-wine locales qemu-system-x86 debootstrap e2fsprogs"
+
+check "a failed list, no 32-bit Wine" "${all/wine64/}" "wine32:i386" 1 0 0 \
+  "Installing: wine64" "some package lists could not be fetched (E: Failed to fetch i386 list)" \
+  "32-bit Wine (wine32:i386) cannot be installed here; the tests take the 64-bit path"
+grep -q 'remove-architecture i386' "$fake/calls" || { echo "the i386 architecture it added was kept"; exit 1; }
+
+check "a needed package missing" "${all/python3/}" "python3" "" 0 1 \
+  "cannot install python3: E: Unable to locate package python3" "!32-bit Wine"
+
+check "nothing missing" "$all wine32:i386" "" "" 0 0 "!Installing"
+[ ! -f "$fake/calls" ] || { echo "nothing missing, yet apt or dpkg ran: $(cat "$fake/calls")"; exit 1; }
+
+check "no root" "${all/xvfb/}" "" "" 1000 1 \
+  "Ask an administrator to run: apt-get install --no-install-recommends xvfb wine32:i386"
+echo "Set-up: 4 cases passed."
