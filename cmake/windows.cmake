@@ -11,6 +11,7 @@ add_library(vigilo_win STATIC
   platform/process_win.cpp
   platform/window_list_win.cpp
   platform/timer_win.cpp
+  platform/display_win.cpp
   window/form1_win.cpp)
 target_link_libraries(vigilo_win PUBLIC vigilo_core comctl32 advapi32 gdi32 user32)
 

@@ -1,5 +1,5 @@
-// Move-only owners of kernel handles and registry keys, and functions looked
-// up at run time.
+// Move-only owners of kernel handles, GDI objects and registry keys, and
+// functions looked up at run time.
 #pragma once
 
 #include <windows.h>
@@ -44,6 +44,36 @@ class UniqueHandle {
  private:
   HANDLE h_ = nullptr;
 };
+
+// A GDI object (font, brush, bitmap) deleted with its owner; deleting one
+// still selected into a window fails, so owners outlive their users.
+template <typename Object>
+class UniqueGdiObject {
+ public:
+  UniqueGdiObject() = default;
+  explicit UniqueGdiObject(Object object) : object_(object) {}
+  ~UniqueGdiObject() {
+    if (object_) ::DeleteObject(object_);
+  }
+  UniqueGdiObject(const UniqueGdiObject&) = delete;
+  UniqueGdiObject& operator=(const UniqueGdiObject&) = delete;
+  UniqueGdiObject(UniqueGdiObject&& other) noexcept : object_(other.object_) {
+    other.object_ = nullptr;
+  }
+  UniqueGdiObject& operator=(UniqueGdiObject&& other) noexcept {
+    if (this != &other) {
+      if (object_) ::DeleteObject(object_);
+      object_ = other.object_;
+      other.object_ = nullptr;
+    }
+    return *this;
+  }
+  Object get() const { return object_; }
+
+ private:
+  Object object_ = nullptr;
+};
+using UniqueFont = UniqueGdiObject<HFONT>;
 
 class UniqueKey {
  public:

@@ -77,24 +77,21 @@ class SystemProcessApi : public ProcessApi {
       result.error = ErrorText(::GetLastError());
       return result;
     }
+    const UniqueHandle thread(info.hThread);
     if (jobs_.available()) {
       // No kill-on-close: the server outlives Vigilo. Breakaway allowed, so
       // that a server which starts a program out of its job still can; one
       // that cannot be allowed it is still followed. A job that cannot be
       // made or joined leaves the one process watched.
-      HANDLE job = jobs_.create(nullptr, nullptr);
+      UniqueHandle job(jobs_.create(nullptr, nullptr));
       if (job) {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
-        jobs_.set(job, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        jobs_.set(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+        if (jobs_.assign(job.get(), info.hProcess)) result.job = Of(job.release());
       }
-      if (job && jobs_.assign(job, info.hProcess))
-        result.job = Of(job);
-      else if (job)
-        ::CloseHandle(job);
-      ::ResumeThread(info.hThread);
+      ::ResumeThread(thread.get());
     }
-    ::CloseHandle(info.hThread);
     result.ok = true;
     result.pid = static_cast<int32_t>(info.dwProcessId);
     result.process = Of(info.hProcess);

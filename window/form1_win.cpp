@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/app_name.h"
+#include "platform/display.h"
 #include "platform/handles_win.h"
 #include "platform/shell.h"
 #include "server/command_line.h"
@@ -18,7 +19,6 @@ const char kMissingServerMessage[] = "This program must be in the same folder as
 namespace {
 
 const char kClassName[] = "VigiloForm1";
-const UINT_PTR kTimer1Id = 1;
 const DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 const char kDefaultFontFace[] = "MS Shell Dlg";
 const int kDefaultFontPoints = 8;
@@ -27,57 +27,12 @@ const int kComboBorder = 6;       // closed combo = selection field + this, at 9
 const UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
 const UINT kGetDpiScaledSize = 0x02E4;  // WM_GETDPISCALEDSIZE
 
-// The DPI the window is shown at: its own (Windows 10 1607 on), else its
-// monitor's (8.1, whose per-monitor DPI only shcore tells), else the
-// system's. Without a window, the system's.
-int SystemDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const GetDpiForWindowFn getDpi =
-      platform::Proc<GetDpiForWindowFn>(::GetModuleHandleA("user32.dll"), "GetDpiForWindow");
-  if (getDpi && window) {
-    UINT dpi = getDpi(window);
-    if (dpi) return static_cast<int>(dpi);
-  }
-  if (!getDpi && window) {
-    // Looked up at run time: NT 4.0 has no MonitorFromWindow, only 8.1 on has shcore.
-    using MonitorFromWindowFn = HMONITOR(WINAPI*)(HWND, DWORD);
-    using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-    static const MonitorFromWindowFn monitorOf =
-        platform::Proc<MonitorFromWindowFn>(::GetModuleHandleA("user32.dll"), "MonitorFromWindow");
-    static const GetDpiForMonitorFn monitorDpi = platform::Proc<GetDpiForMonitorFn>(
-        static_cast<HMODULE>(platform::LoadSystemLibrary("shcore.dll")), "GetDpiForMonitor");
-    UINT x = 0, y = 0;
-    const int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
-    if (monitorOf && monitorDpi &&
-        SUCCEEDED(monitorDpi(monitorOf(window, 2 /* MONITOR_DEFAULTTONEAREST */), kEffectiveDpi, &x,
-                             &y)) &&
-        y)
-      return static_cast<int>(y);
-  }
-  HDC screen = ::GetDC(nullptr);
-  int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-  ::ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : 96;
-}
-
-RECT FrameForClient(int width, int height, int dpi) {
-  RECT r = {0, 0, width, height};
-  using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const AdjustForDpiFn adjust =
-      platform::Proc<AdjustForDpiFn>(::GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi");
-  if (adjust)
-    adjust(&r, kFormStyle, FALSE, 0, static_cast<UINT>(dpi));
-  else
-    ::AdjustWindowRectEx(&r, kFormStyle, FALSE, 0);
-  return r;
-}
-
 // The system's character set: national letters show as typed; on a Western
 // system this is the Western font.
-HFONT MakeFont(const char* face, int centipoints, int weight, int dpi) {
-  return ::CreateFontA(-MulDiv(centipoints, dpi, 7200), 0, 0, 0, weight, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, face);
+platform::UniqueFont MakeFont(const char* face, int centipoints, int weight, int dpi) {
+  return platform::UniqueFont(::CreateFontA(
+      -MulDiv(centipoints, dpi, 7200), 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
 }  // namespace
@@ -95,13 +50,7 @@ Form1::Form1() = default;
 Form1::~Form1() {
   supervisor_.reset();
   timer1_.reset();
-  if (hwnd_) ::DestroyWindow(hwnd_);
-  DeleteFonts(fonts_);
-}
-
-void Form1::DeleteFonts(const Fonts& fonts) {
-  for (HFONT f : {fonts.normal, fonts.caption, fonts.log})
-    if (f) ::DeleteObject(f);
+  if (hwnd_) ::DestroyWindow(hwnd_);  // the controls let go of fonts_ before it goes
 }
 
 bool Form1::Create(HINSTANCE instance) {
@@ -116,13 +65,13 @@ bool Form1::Create(HINSTANCE instance) {
   wc.lpszClassName = kClassName;
   if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-  dpi_ = SystemDpi(nullptr);
+  dpi_ = platform::WindowDpi(nullptr);
   SIZE size = FrameSize(dpi_);
   hwnd_ =
       ::CreateWindowExA(WS_EX_CONTROLPARENT, kClassName, kFormCaption, kFormStyle, CW_USEDEFAULT,
                         CW_USEDEFAULT, size.cx, size.cy, nullptr, nullptr, instance, this);
   if (!hwnd_) return false;
-  int windowDpi = SystemDpi(hwnd_);
+  int windowDpi = platform::WindowDpi(hwnd_);
   if (windowDpi != dpi_) OnDpiChanged(windowDpi, nullptr);
 
   appName_ = platform::ApplicationName(platform::ExecutablePath());
@@ -234,9 +183,9 @@ Form1::Fonts Form1::MakeFonts(int dpi) {
 }
 
 HFONT Form1::FontFor(const ControlSpec& spec) const {
-  return spec.font == FontKind::Caption   ? fonts_.caption
-         : spec.font == FontKind::LogBold ? fonts_.log
-                                          : fonts_.normal;
+  return spec.font == FontKind::Caption   ? fonts_.caption.get()
+         : spec.font == FontKind::LogBold ? fonts_.log.get()
+                                          : fonts_.normal.get();
 }
 
 int Form1::WindowHeight(const ControlSpec& spec, const PixelRect& r) {
@@ -263,8 +212,9 @@ void Form1::FitCombo(HWND combo, int height) {
 }
 
 void Form1::LayOut() {
-  // The controls let go of the old fonts before these are deleted.
-  const Fonts old = fonts_;
+  // The controls let go of the old fonts before these are deleted, when
+  // old goes out of scope.
+  const Fonts old = std::move(fonts_);
   fonts_ = MakeFonts(dpi_);
   for (int i = 0; i < kControlCount; ++i) {
     const ControlSpec& spec = kControls[i];
@@ -274,13 +224,13 @@ void Form1::LayOut() {
     if (spec.kind == ControlKind::ComboBox) FitCombo(controls_[i], r.height);
   }
   ::InvalidateRect(hwnd_, nullptr, TRUE);
-  DeleteFonts(old);
 }
 
 SIZE Form1::FrameSize(int dpi) {
-  RECT frame = FrameForClient(TwipsToPixels(kClientWidthTwips, dpi),
-                              TwipsToPixels(kClientHeightTwips, dpi), dpi);
-  SIZE size = {frame.right - frame.left, frame.bottom - frame.top};
+  const platform::FrameSize frame =
+      platform::FrameForClient(TwipsToPixels(kClientWidthTwips, dpi),
+                               TwipsToPixels(kClientHeightTwips, dpi), kFormStyle, dpi);
+  SIZE size = {frame.width, frame.height};
   return size;
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/handles_win.h"
 #include "platform/process.h"
 #include "platform/store.h"
 #include "platform/timer.h"
@@ -21,6 +22,8 @@ namespace window {
 extern const char kFormCaption[];  // "Vigilo v1.0 by Valmo"
 extern const char kAppTitle[];     // "Vigilo"
 extern const char kMissingServerMessage[];
+// The id of the watchdog's WM_TIMER.
+constexpr unsigned kTimer1Id = 1;
 
 class Form1 : private settings::SettingsView, private supervision::Host, private window::LogList {
  public:
@@ -44,10 +47,9 @@ class Form1 : private settings::SettingsView, private supervision::Host, private
   void OnCommand(int id, int code);
   void OnDpiChanged(int dpi, const RECT* suggested);
   struct Fonts {
-    HFONT normal = nullptr, caption = nullptr, log = nullptr;
+    platform::UniqueFont normal, caption, log;
   };
   static SIZE FrameSize(int dpi);  // the window for the client area at that DPI
-  static void DeleteFonts(const Fonts& fonts);
   static Fonts MakeFonts(int dpi);
   static int WindowHeight(const ControlSpec& spec, const PixelRect& r);
   void CreateControls();

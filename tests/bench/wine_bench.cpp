@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "window/form1_win.h"
 #include "window/layout.h"
 
 namespace {
@@ -126,7 +127,7 @@ double Tick(const Started& v, int repeats) {
   for (int i = 0; i < repeats; ++i) {
     ::SetWindowTextA(StandIn(), ("NWServer - Bench " + std::to_string(i)).c_str());
     const double t0 = Now();
-    ::SendMessageA(v.window, WM_TIMER, 1, 0);
+    ::SendMessageA(v.window, WM_TIMER, window::kTimer1Id, 0);
     times.push_back(Now() - t0);
   }
   ::SendMessageA(v.Control("Kill"), BM_CLICK, 0, 0);

@@ -8,13 +8,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "window/form1_win.h"
 #include "window/layout.h"
 
 namespace blackbox {
 
 namespace {
-
-const char kRoot[] = "Software\\VB and VBA Program Settings\\";
 
 bool Copy(const std::string& from, const std::string& to) {
   return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != FALSE;
@@ -255,26 +254,16 @@ Vigilo::Vigilo(const Options& options) : folder_(FolderPath(options.folder)) {
       break;
   }
   std::vector<char> env = EnvironmentWith(options.env);
-  std::string line = "\"" + exe + "\"";
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessA(exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, env.data(),
-                        folder_.c_str(), &si, &pi))
-    return;
-  ::CloseHandle(pi.hThread);
-  process_ = pi.hProcess;
-  pid_ = pi.dwProcessId;
+  process_ = wintest::Started("\"" + exe + "\"", exe.c_str(), folder_.c_str(), env.data());
 }
 
 Vigilo::~Vigilo() {
   if (!process_) return;
-  ::TerminateProcess(process_, 0);
-  ::WaitForSingleObject(process_, 5000);
-  ::CloseHandle(process_);
+  ::TerminateProcess(process(), 0);
+  ::WaitForSingleObject(process(), 5000);
   // And every server it launched: after a failed test one left running would
   // hold the runner's output open, and the failure would show only at its time bound.
-  for (DWORD server : ServersLaunchedBy(pid_)) {
+  for (DWORD server : ServersLaunchedBy(pid())) {
     if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, server)) {
       ::TerminateProcess(process, 0);
       ::CloseHandle(process);
@@ -285,7 +274,7 @@ Vigilo::~Vigilo() {
 HWND Vigilo::WaitForMainWindow(DWORD timeoutMs) {
   WaitFor(
       [&] {
-        for (HWND w : TopLevelWindows(pid_))
+        for (HWND w : TopLevelWindows(pid()))
           if (::IsWindowVisible(w) && TextOf(w) == "Vigilo v1.0 by Valmo") main_ = w;
         return main_ != nullptr;
       },
@@ -338,9 +327,8 @@ void Vigilo::Type(const char* name, const std::string& text) const {
 }
 
 void Vigilo::Tick() const {
-  const UINT_PTR kTimer1Id = 1;
   DWORD_PTR result = 0;
-  ::SendMessageTimeoutW(main_, WM_TIMER, kTimer1Id, 0, SMTO_ABORTIFHUNG, 30000, &result);
+  ::SendMessageTimeoutW(main_, WM_TIMER, window::kTimer1Id, 0, SMTO_ABORTIFHUNG, 30000, &result);
 }
 
 testing::AssertionResult Vigilo::WaitForLook(int lines, DWORD* since, DWORD dueMs) const {
@@ -359,7 +347,7 @@ testing::AssertionResult Vigilo::WaitForLook(int lines, DWORD* since, DWORD dueM
 }
 
 bool Vigilo::Exited(DWORD timeoutMs) const {
-  return ::WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+  return ::WaitForSingleObject(process(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 void Vigilo::Close() {
@@ -398,33 +386,19 @@ std::vector<std::string> Probe::Ask(const char* message, const char* file, DWORD
 }
 
 bool ReadStored(const std::string& app, const char* key, std::wstring* value) {
-  HKEY k;
-  std::string path = kRoot + app + "\\s1";
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS)
-    return false;
-  wchar_t buffer[1024] = {};
-  DWORD size = sizeof buffer - sizeof(wchar_t), type = 0;
-  LONG status = ::RegQueryValueExW(k, ToWide(key).c_str(), nullptr, &type,
-                                   reinterpret_cast<BYTE*>(buffer), &size);
-  ::RegCloseKey(k);
-  if (status != ERROR_SUCCESS || type != REG_SZ) return false;
-  *value = buffer;
-  return true;
+  DWORD type = 0;
+  return wintest::ReadStoredValue(app, key, value, &type) && type == REG_SZ;
 }
 
-void DeleteStored(const std::string& app) {
-  ::RegDeleteKeyA(HKEY_CURRENT_USER, (kRoot + app + "\\s1").c_str());
-  ::RegDeleteKeyA(HKEY_CURRENT_USER, (kRoot + app).c_str());
-}
+void DeleteStored(const std::string& app) { wintest::DeleteStored(app); }
 
 void WriteStored(const std::string& app, const char* key, const std::wstring& value) {
-  HKEY k;
-  std::string path = kRoot + app + "\\s1";
-  ::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k,
-                    nullptr);
-  ::RegSetValueExW(k, ToWide(key).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+  platform::UniqueKey k;
+  ::RegCreateKeyExA(HKEY_CURRENT_USER, wintest::StoredKey(app).c_str(), 0, nullptr, 0,
+                    KEY_SET_VALUE, nullptr, k.out(), nullptr);
+  ::RegSetValueExW(k.get(), ToWide(key).c_str(), 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(value.c_str()),
                    (static_cast<DWORD>(value.size()) + 1) * sizeof(wchar_t));
-  ::RegCloseKey(k);
 }
 
 }  // namespace blackbox

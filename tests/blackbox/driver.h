@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/win_helpers.h"
+
 namespace blackbox {
 
 // What stands as "nwserver.exe" in the folder.
@@ -46,9 +48,9 @@ class Vigilo {
   Vigilo(const Vigilo&) = delete;
   Vigilo& operator=(const Vigilo&) = delete;
 
-  bool started() const { return process_ != nullptr; }
-  DWORD pid() const { return pid_; }
-  HANDLE process() const { return process_; }
+  bool started() const { return static_cast<bool>(process_); }
+  DWORD pid() const { return process_.pid(); }
+  HANDLE process() const { return process_.process(); }
   const std::string& folder() const { return folder_; }
 
   // The main window, once shown; null if it does not come within the timeout.
@@ -80,8 +82,7 @@ class Vigilo {
 
  private:
   std::string folder_;
-  HANDLE process_ = nullptr;
-  DWORD pid_ = 0;
+  wintest::Started process_;
   HWND main_ = nullptr;
 };
 

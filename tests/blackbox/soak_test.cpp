@@ -47,28 +47,16 @@ Counts Count(const blackbox::Probe& probe) {
 // The churn helper, ended with the test (it also ends by itself when we do).
 class Churn {
  public:
-  Churn() {
-    std::string line =
-        std::string("\"") + CHURN_EXE + "\" " + std::to_string(::GetCurrentProcessId());
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    if (::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                         &info_))
-      ::CloseHandle(info_.hThread);
-  }
-  ~Churn() {
-    if (!info_.hProcess) return;
-    ::TerminateProcess(info_.hProcess, 0);
-    ::CloseHandle(info_.hProcess);
-  }
+  Churn()
+      : process_(std::string("\"") + CHURN_EXE + "\" " + std::to_string(::GetCurrentProcessId())) {}
   bool WaitUntilBusy() const {
-    return info_.hProcess &&
+    return process_ &&
            blackbox::WaitFor(
-               [&] { return blackbox::TopLevelWindows(info_.dwProcessId).size() >= 200; }, 20000);
+               [&] { return blackbox::TopLevelWindows(process_.pid()).size() >= 200; }, 20000);
   }
 
  private:
-  PROCESS_INFORMATION info_ = {};
+  wintest::Started process_;
 };
 
 class Soak {

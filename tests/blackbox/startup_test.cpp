@@ -3,16 +3,11 @@
 #include <cstdio>
 
 #include "driver.h"
+#include "tests/expected.h"
 
 namespace {
 
 using blackbox::Server;
-
-const char kDefaultLine[] =
-    "nwserver -servername \"My Server\" -module \"My Module\" -port 5121 -pvp 2 -gametype 0 "
-    "-difficulty 2 -maxclients 20 -minlevel 1 -maxlevel 40 -autosaveinterval 0 "
-    "-playerpassword \"\" -dmpassword \"GM417\" -adminpassword \"Chief417\" -publicserver 1 "
-    "-elc 1 -ilr 0 -oneparty 0 -reloadwhenempty 0 -servervault 0";
 
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> found;
@@ -74,23 +69,13 @@ TEST(Startup, FirstStartShowsDefaultsAndTheDefaultLine) {
   blackbox::DeleteStored(app);
   blackbox::Vigilo v({"startup-first", app + ".exe", Server::StandIn, {}});
   ASSERT_NE(v.WaitForMainWindow(), nullptr);
-  EXPECT_EQ(v.Cmd(), kDefaultLine);
-  const struct {
-    const char* control;
-    const char* text;
-  } shown[] = {{"SName", "My Server"}, {"MName", "My Module"}, {"Port", "5121"},
-               {"PVP", "Full"},        {"GType", "Action"},    {"Diff", "Normal"},
-               {"Players", "20"},      {"MinLvl", "1"},        {"MaxLvl", "40"},
-               {"AutoSave", "0"},      {"PPass", ""},          {"DPass", "GM417"},
-               {"APass", "Chief417"}};
-  for (const auto& s : shown)
-    EXPECT_EQ(blackbox::TextOf(v.Control(s.control)), s.text) << s.control;
-  const struct {
-    const char* control;
-    LRESULT check;
-  } checks[] = {{"Pub", 1}, {"ELC", 1}, {"ILR", 0}, {"Party", 0}, {"Reload", 0}, {"SVault", 0}};
-  for (const auto& c : checks)
-    EXPECT_EQ(::SendMessageW(v.Control(c.control), BM_GETCHECK, 0, 0), c.check) << c.control;
+  EXPECT_EQ(v.Cmd(), expected::kDefaultLine);
+  for (const expected::FieldDefault& d : expected::kDefaults) {
+    if (d.text || d.shown[0])
+      EXPECT_EQ(blackbox::TextOf(v.Control(d.name)), d.shown) << d.name;
+    else
+      EXPECT_EQ(::SendMessageW(v.Control(d.name), BM_GETCHECK, 0, 0), d.number) << d.name;
+  }
   EXPECT_TRUE(v.Log().empty());
   EXPECT_EQ(::GetWindowLongA(v.Control("cmd"), GWL_STYLE) & SS_NOPREFIX, SS_NOPREFIX);
 }
@@ -124,17 +109,20 @@ TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
 
   DWORD serverPid = 0;
   ::GetWindowThreadProcessId(server, &serverPid);
-  HANDLE serverProcess = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, serverPid);
-  ASSERT_NE(serverProcess, nullptr);
+  const platform::UniqueHandle serverProcess(
+      ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, serverPid));
+  ASSERT_TRUE(serverProcess);
 
   v.Close();
   EXPECT_TRUE(v.Exited(10000));
   std::wstring stored;
   EXPECT_FALSE(blackbox::ReadStored(app, "SName", &stored));
-  EXPECT_EQ(::WaitForSingleObject(serverProcess, 2000), static_cast<DWORD>(WAIT_TIMEOUT))
+  // Vigilo has ended: the server still answers, and runs.
+  DWORD_PTR result = 0;
+  EXPECT_NE(::SendMessageTimeoutW(server, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result), 0)
       << "the server must outlive the window";
-  ::TerminateProcess(serverProcess, 0);
-  ::CloseHandle(serverProcess);
+  EXPECT_EQ(::WaitForSingleObject(serverProcess.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+  ::TerminateProcess(serverProcess.get(), 0);
 }
 
 // The executable presents itself as a Windows program should.

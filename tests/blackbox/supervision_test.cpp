@@ -20,13 +20,6 @@ std::string UniqueName(const char* base) {
 
 bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
 
-DWORD ExitCodeAfter(HANDLE process, DWORD timeoutMs) {
-  DWORD code = STILL_ACTIVE;
-  if (::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0)
-    ::GetExitCodeProcess(process, &code);
-  return code;
-}
-
 std::unique_ptr<blackbox::Vigilo> StartVigilo(const char* folder, const std::string& name,
                                               const std::string& plan) {
   auto v = std::make_unique<blackbox::Vigilo>(
@@ -107,7 +100,7 @@ void WorkedSequence(bool realTime) {
       ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, blackbox::ProcessOf(server));
   ASSERT_NE(last, nullptr);
   v->Click("Kill");
-  EXPECT_EQ(ExitCodeAfter(last, 10 * kSecond), 1u) << "killed with exit code 1";
+  EXPECT_EQ(wintest::ExitCodeAfter(last, 10 * kSecond), 1u) << "killed with exit code 1";
   ::CloseHandle(last);
   // Three kills. The NT family enables the debug privilege for each and
   // disables it again; Windows 9x has no tokens and makes none of these calls.
@@ -344,19 +337,19 @@ TEST(KillFirst, KillBeforeAnyStartLogsAndTerminatesNothing) {
   auto v = StartVigilo("killfirst", name, "");
   ASSERT_TRUE(v);
   // A server Vigilo did not launch.
-  std::string line = std::string("\"") + STANDIN_EXE + "\" -servername \"" + name + "\"";
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  ASSERT_TRUE(::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                               v->folder().c_str(), &si, &pi));
-  ::CloseHandle(pi.hThread);
+  wintest::Started bystander(wintest::StandIn(name), nullptr, v->folder().c_str());
+  ASSERT_TRUE(bystander);
+  HWND window = nullptr;
+  ASSERT_TRUE(blackbox::WaitFor([&] { return (window = blackbox::StandInWindow(name)) != nullptr; },
+                                blackbox::Scaled(10 * kSecond)));
   v->Click("Kill");
   EXPECT_EQ(v->Log(), Lines{"Server killed"});
   EXPECT_EQ(v->LogSelection(), 0);
-  EXPECT_EQ(::WaitForSingleObject(pi.hProcess, 3 * kSecond), static_cast<DWORD>(WAIT_TIMEOUT));
-  ::TerminateProcess(pi.hProcess, 0);
-  ::CloseHandle(pi.hProcess);
+  // The kill has been made by now: the bystander still answers and runs.
+  DWORD_PTR result = 0;
+  EXPECT_NE(::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5 * kSecond, &result),
+            0);
+  EXPECT_EQ(::WaitForSingleObject(bystander.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 }  // namespace

@@ -70,6 +70,25 @@ void ExpectLayout(const blackbox::Vigilo& v, int dpi, bool frameAtDpi = true) {
     EXPECT_EQ(got.right - got.left, want.width);
     EXPECT_EQ(got.bottom - got.top, want.height);
   }
+  if (dpi != 144) return;
+  // A few places at 144 DPI worked out by hand from the twips, so that a
+  // fault in the scaling shared by the window and the table shows here.
+  if (frameAtDpi) {
+    EXPECT_EQ(client.right, 873);
+    EXPECT_EQ(client.bottom, 584);
+  }
+  const struct {
+    const char* name;
+    LONG left, top, width, height;
+  } places[] = {{"SName", 84, 12, 170, 29},   {"PVP", 72, 60, 86, 32},
+                {"ILR", 732, 108, 122, 38},   {"Frame1", 12, 156, 686, 62},
+                {"List1", 12, 240, 686, 222}, {"cmd", 12, 480, 854, 98}};
+  for (const auto& p : places) {
+    RECT got = ClientRectOf(v.Control(p.name), v.main());
+    EXPECT_EQ((std::vector<LONG>{got.left, got.top, got.right - got.left, got.bottom - got.top}),
+              (std::vector<LONG>{p.left, p.top, p.width, p.height}))
+        << p.name << " at 144 DPI";
+  }
 }
 
 TEST(Window, EveryControlOfTheTableAt96Dpi) {
@@ -264,18 +283,18 @@ TEST(Input, TabOrderAndTheFocusKeptWhileAnotherWindowIsActive) {
   }
   EXPECT_EQ(back, std::vector<std::string>(order.rbegin(), order.rend()));
 
-  // Enter and Escape are no buttons' keys: nothing happens, the window stays.
+  // Enter and Escape are no buttons' keys: nothing happens, the window stays
+  // (the tabs after them show that they have been handled).
   const std::string cmd = v.Cmd();
   Keys({{VK_RETURN, true}, {VK_RETURN, false}, {VK_ESCAPE, true}, {VK_ESCAPE, false}});
-  ::Sleep(300);
+  Keys({{VK_TAB, true}, {VK_TAB, false}, {VK_TAB, true}, {VK_TAB, false}});
+  ASSERT_TRUE(blackbox::WaitFor([&] { return FocusedName(v) == "Port"; }, 2000, 20));
   EXPECT_FALSE(v.Exited(0));
   EXPECT_TRUE(v.Log().empty());
   EXPECT_EQ(v.Cmd(), cmd);
 
   // Another window taking the activation (as every relaunched server does)
   // must not leave the keyboard nowhere once the operator comes back.
-  Keys({{VK_TAB, true}, {VK_TAB, false}, {VK_TAB, true}, {VK_TAB, false}});
-  ASSERT_TRUE(blackbox::WaitFor([&] { return FocusedName(v) == "Port"; }, 2000, 20));
   HWND other = Elsewhere();
   EXPECT_TRUE(Foreground(other));
   Foreground(v.main());
@@ -301,6 +320,7 @@ TEST(Input, ClickingLabelsTheFrameOrALogLineChangesNothing) {
   const std::string before = v.Cmd();
   ClickAt(v.main(), ilr.left + 6, ilr.top + ilr.height / 2);
   ASSERT_TRUE(blackbox::WaitFor([&] { return v.Cmd() != before; }, 3000));
+  const std::string toggled = v.Cmd();
   ClickAt(v.main(), ilr.left + 6, ilr.top + ilr.height / 2);
   ASSERT_TRUE(blackbox::WaitFor([&] { return v.Cmd() == before; }, 3000));
 
@@ -318,9 +338,11 @@ TEST(Input, ClickingLabelsTheFrameOrALogLineChangesNothing) {
   ClickAt(v.main(), frame.left + frame.width - 6, frame.top + frame.height - 4);
   window::PixelRect list = window::ClientRect(*window::FindControl("List1"), 96);
   ClickAt(v.main(), list.left + 20, list.top + 8);
-  ::Sleep(500);
-
-  EXPECT_EQ(v.Cmd(), cmd);
+  // One more click on the check box: once it shows, every click before it
+  // has been handled, and none of them changed the line.
+  ClickAt(v.main(), ilr.left + 6, ilr.top + ilr.height / 2);
+  EXPECT_TRUE(blackbox::WaitFor([&] { return v.Cmd() != cmd; }, 3000));
+  EXPECT_EQ(v.Cmd(), toggled);
   EXPECT_EQ(v.Log(), log);
   std::wstring stored;
   EXPECT_FALSE(blackbox::ReadStored(app, "SName", &stored)) << "nothing stored";

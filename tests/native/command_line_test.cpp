@@ -8,15 +8,9 @@ using settings::Field;
 
 namespace {
 
-const char kDefaultLine[] =
-    "nwserver -servername \"My Server\" -module \"My Module\" -port 5121 -pvp 2 -gametype 0 "
-    "-difficulty 2 -maxclients 20 -minlevel 1 -maxlevel 40 -autosaveinterval 0 "
-    "-playerpassword \"\" -dmpassword \"GM417\" -adminpassword \"Chief417\" -publicserver 1 "
-    "-elc 1 -ilr 0 -oneparty 0 -reloadwhenempty 0 -servervault 0";
-
 TEST(BuildCommandLine, DefaultsGiveTheWorkedExampleLine) {
   fakes::View view = fakes::View::Defaults();
-  EXPECT_EQ(server::BuildCommandLine(view), kDefaultLine);
+  EXPECT_EQ(server::BuildCommandLine(view), expected::kDefaultLine);
 }
 
 struct EditCase {

@@ -12,6 +12,7 @@
 #include "platform/window_list.h"
 #include "settings/settings.h"
 #include "supervision/supervisor.h"
+#include "tests/expected.h"
 #include "window/event_log.h"
 
 namespace fakes {
@@ -69,11 +70,11 @@ class View : public settings::SettingsView {
   static View Defaults() {
     View view;
     for (int f = 0; f < settings::kFieldCount; ++f) {
-      const settings::FieldInfo& info = settings::Info(f);
-      if (info.kind == settings::Kind::Text)
-        view.texts[f] = info.defaultText;
+      const expected::FieldDefault& d = expected::kDefaults[f];
+      if (d.text)
+        view.texts[f] = d.shown;
       else
-        view.numbers[f] = static_cast<int16_t>(std::stoi(info.defaultText));
+        view.numbers[f] = d.number;
     }
     return view;
   }

@@ -63,15 +63,14 @@ TEST(ParseInt16, AcceptsPlainDecimalsAndRejectsTheRest) {
 TEST(LoadSettings, NothingStoredGivesEveryDefaultAndTheDefaultLine) {
   fakes::Store store;
   Loaded l = Load(store);
-  fakes::View defaults = fakes::View::Defaults();
+  ASSERT_EQ(std::size(expected::kDefaults), static_cast<size_t>(settings::kFieldCount));
   for (int f = 0; f < settings::kFieldCount; ++f) {
-    EXPECT_EQ(l.view.texts[f], defaults.texts[f]) << settings::Info(f).name;
-    EXPECT_EQ(l.view.numbers[f], defaults.numbers[f]) << settings::Info(f).name;
+    const expected::FieldDefault& d = expected::kDefaults[f];
+    EXPECT_STREQ(settings::Info(f).name, d.name);
+    EXPECT_EQ(l.view.texts[f], d.text ? d.shown : "") << d.name;
+    EXPECT_EQ(l.view.numbers[f], d.number) << d.name;
   }
-  EXPECT_EQ(l.view.numbers[Field::PVP], 2);
-  EXPECT_EQ(l.view.numbers[Field::Diff], 1);
-  EXPECT_EQ(l.view.numbers[Field::Pub], 1);
-  EXPECT_EQ(l.view.texts[Field::PPass], "");
+  EXPECT_EQ(server::BuildCommandLine(l.view), expected::kDefaultLine);
   EXPECT_TRUE(l.log.empty());
 }
 

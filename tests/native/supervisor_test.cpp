@@ -11,23 +11,17 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// A supervisor over fakes, for the cases that need a fresh one each.
+// A supervisor over fakes; the fixture's, and a fresh one for each case of a table.
 struct Rig {
-  fakes::Host h;
-  fakes::Timer t;
-  fakes::Processes p;
-  fakes::Windows w;
-  supervision::Supervisor s{h, t, p, w};
-};
-
-class SupervisorTest : public ::testing::Test {
- protected:
   fakes::Host host;
   fakes::Timer timer;
   fakes::Processes processes;
   fakes::Windows windows;
   supervision::Supervisor sup{host, timer, processes, windows};
+};
 
+class SupervisorTest : public ::testing::Test, protected Rig {
+ protected:
   // The window of the server launched last.
   void ShowTitle(const std::string& suffix) {
     windows.windows = {{"NWServer - My Server" + suffix}};
@@ -97,17 +91,17 @@ TEST_F(SupervisorTest, TickRows) {
   };
   for (const Row& row : rows) {
     Rig rig;
-    rig.s.Start_Click();
-    rig.w.windows = {{"NWServer - My Server" + row.lastTitle}};
-    rig.s.Timer1_Timer();
-    rig.h.log.lines.clear();
-    rig.t.calls.clear();
-    rig.w.windows.clear();
-    if (!row.nowTitle.empty()) rig.w.windows = {{"NWServer - My Server" + row.nowTitle}};
-    rig.s.Timer1_Timer();
-    EXPECT_EQ(rig.t.calls, row.timerCalls) << row.name;
-    EXPECT_EQ(rig.h.log.lines, row.log) << row.name;
-    EXPECT_TRUE(rig.t.enabled) << row.name;
+    rig.sup.Start_Click();
+    rig.windows.windows = {{"NWServer - My Server" + row.lastTitle}};
+    rig.sup.Timer1_Timer();
+    rig.host.log.lines.clear();
+    rig.timer.calls.clear();
+    rig.windows.windows.clear();
+    if (!row.nowTitle.empty()) rig.windows.windows = {{"NWServer - My Server" + row.nowTitle}};
+    rig.sup.Timer1_Timer();
+    EXPECT_EQ(rig.timer.calls, row.timerCalls) << row.name;
+    EXPECT_EQ(rig.host.log.lines, row.log) << row.name;
+    EXPECT_TRUE(rig.timer.enabled) << row.name;
   }
 }
 
@@ -135,22 +129,22 @@ TEST_F(SupervisorTest, LateOrWokenLooksRecordTheTitleAndTheNextJudges) {
   };
   for (const Row& row : rows) {
     Rig rig;
-    rig.t.now = 0xFFFF0000u;
-    rig.s.Start_Click();
-    rig.t.now += 60000;
-    rig.w.windows = {{a}};
-    rig.s.Timer1_Timer();
-    rig.h.log.lines.clear();
-    rig.t.now += row.after;
-    if (row.resumed) rig.s.Resumed();
-    if (row.gone) rig.w.windows.clear();
-    rig.s.Timer1_Timer();
-    EXPECT_EQ(rig.h.log.lines, row.second) << row.name;
-    rig.h.log.lines.clear();
+    rig.timer.now = 0xFFFF0000u;
+    rig.sup.Start_Click();
+    rig.timer.now += 60000;
+    rig.windows.windows = {{a}};
+    rig.sup.Timer1_Timer();
+    rig.host.log.lines.clear();
+    rig.timer.now += row.after;
+    if (row.resumed) rig.sup.Resumed();
+    if (row.gone) rig.windows.windows.clear();
+    rig.sup.Timer1_Timer();
+    EXPECT_EQ(rig.host.log.lines, row.second) << row.name;
+    rig.host.log.lines.clear();
     if (row.third.empty()) continue;
-    rig.t.now += 30000;
-    rig.s.Timer1_Timer();
-    EXPECT_EQ(rig.h.log.lines, row.third) << row.name << ", the look after";
+    rig.timer.now += 30000;
+    rig.sup.Timer1_Timer();
+    EXPECT_EQ(rig.host.log.lines, row.third) << row.name << ", the look after";
   }
 }
 
@@ -202,24 +196,25 @@ TEST(Supervisor, AnUncheckedLookKillsNothingAndKeepsWhatTheNextLookNeeds) {
   };
   for (const auto& row : rows) {
     Rig rig;
-    rig.p.jobs = true;
-    rig.s.Start_Click();
-    rig.w.windows = {{"NWServer - My Server a"}};
-    rig.s.Timer1_Timer();
-    if (row.resumed) rig.s.Resumed();
-    rig.w.listError = row.listError;
-    rig.p.jobError = row.jobError;
-    rig.s.Timer1_Timer();
-    rig.s.Timer1_Timer();
-    EXPECT_EQ(Lines(rig.h.log.lines.begin() + 1, rig.h.log.lines.end()),
+    rig.processes.jobs = true;
+    rig.sup.Start_Click();
+    rig.windows.windows = {{"NWServer - My Server a"}};
+    rig.sup.Timer1_Timer();
+    if (row.resumed) rig.sup.Resumed();
+    rig.windows.listError = row.listError;
+    rig.processes.jobError = row.jobError;
+    rig.sup.Timer1_Timer();
+    rig.sup.Timer1_Timer();
+    EXPECT_EQ(Lines(rig.host.log.lines.begin() + 1, rig.host.log.lines.end()),
               Lines(2, "Server could not be checked: " + row.listError + row.jobError))
         << row.name;
-    EXPECT_TRUE(rig.p.terminated.empty() && rig.p.launchedLines.size() == 1) << row.name;
-    EXPECT_TRUE(rig.t.enabled && rig.t.interval == 30000u) << row.name;
-    rig.w.listError.clear();
-    rig.p.jobError.clear();
-    rig.s.Timer1_Timer();
-    EXPECT_EQ(rig.h.log.lines.back(), row.next) << row.name;
+    EXPECT_TRUE(rig.processes.terminated.empty() && rig.processes.launchedLines.size() == 1)
+        << row.name;
+    EXPECT_TRUE(rig.timer.enabled && rig.timer.interval == 30000u) << row.name;
+    rig.windows.listError.clear();
+    rig.processes.jobError.clear();
+    rig.sup.Timer1_Timer();
+    EXPECT_EQ(rig.host.log.lines.back(), row.next) << row.name;
   }
 }
 
@@ -230,36 +225,39 @@ TEST(Supervisor, AnUncheckedLookKillsNothingAndKeepsWhatTheNextLookNeeds) {
 TEST(Supervisor, TheServerIsItsLaunchAndWhatItStarted) {
   for (bool jobs : {true, false}) {
     Rig rig;
-    rig.p.jobs = jobs;
+    rig.processes.jobs = jobs;
     const char* name = jobs ? "job" : "no job";
-    rig.s.Start_Click();
+    rig.sup.Start_Click();
     const uint32_t launcher = 100, child = 150, other = 200;
     uint32_t server = launcher;
     if (jobs) {  // the launch starts the real server and ends
-      rig.p.exited.insert(launcher);
-      rig.p.jobProcesses.begin()->second = {child};
+      rig.processes.exited.insert(launcher);
+      rig.processes.jobProcesses.begin()->second = {child};
       server = child;
     }
     // Another program's window, its title frozen, above the server's.
-    rig.w.windows = {{"NWServer - My Server other", 0, false, "Other", other},
-                     {"NWServer - My Server up 1", 0, false, "NWServer", server}};
-    rig.s.Timer1_Timer();
-    rig.w.windows[1].title = "NWServer - My Server up 2";
-    rig.s.Timer1_Timer();
-    rig.s.Timer1_Timer();  // the server's title is frozen now
-    EXPECT_EQ(rig.p.terminated, std::set<int32_t>{static_cast<int32_t>(server)}) << name;
-    // The relaunch (101) ends by itself; the other window stays.
-    rig.p.exited.insert(101);
-    if (jobs) rig.p.jobProcesses.rbegin()->second.clear();
-    rig.s.Timer1_Timer();
-    EXPECT_EQ(rig.h.log.lines, (Lines{"NWServer - My Server up 1", "NWServer - My Server up 2",
-                                      "Server killed", "Server crashed...Restarting",
-                                      "Server killed", "Server shut down...Restarting"}))
+    rig.windows.windows = {{"NWServer - My Server other", 0, false, "Other", other},
+                           {"NWServer - My Server up 1", 0, false, "NWServer", server}};
+    rig.sup.Timer1_Timer();
+    rig.windows.windows[1].title = "NWServer - My Server up 2";
+    rig.sup.Timer1_Timer();
+    rig.sup.Timer1_Timer();  // the server's title is frozen now
+    EXPECT_EQ(rig.processes.terminated, std::set<int32_t>{static_cast<int32_t>(server)}) << name;
+    // The relaunch (101) ends by itself; the other window stays, and
+    // another program now has the ended relaunch's id, with a matching window.
+    rig.processes.exited.insert(101);
+    if (jobs) rig.processes.jobProcesses.rbegin()->second.clear();
+    rig.windows.windows.push_back({"NWServer - My Server reused id", 0, false, "Other", 101});
+    rig.sup.Timer1_Timer();
+    EXPECT_EQ(rig.host.log.lines, (Lines{"NWServer - My Server up 1", "NWServer - My Server up 2",
+                                         "Server killed", "Server crashed...Restarting",
+                                         "Server killed", "Server shut down...Restarting"}))
         << name;
     const auto jobKills =
-        std::count(rig.p.calls.begin(), rig.p.calls.end(), "TerminateJobObject 1");
+        std::count(rig.processes.calls.begin(), rig.processes.calls.end(), "TerminateJobObject 1");
     EXPECT_EQ(jobKills, jobs ? 2 : 0) << name;
-    EXPECT_EQ(rig.p.openHandles.size(), jobs ? 2u : 1u) << name << ": only the last launch's";
+    EXPECT_EQ(rig.processes.openHandles.size(), jobs ? 2u : 1u)
+        << name << ": only the last launch's";
   }
 }
 
@@ -342,10 +340,25 @@ TEST_F(SupervisorTest, KillBeforeAnyStartTerminatesNothing) {
   EXPECT_TRUE(processes.terminated.empty());
 }
 
-TEST_F(SupervisorTest, NewLaunchReleasesThePreviousProcessHandle) {
-  sup.Start_Click();
-  sup.Start_Click();
-  EXPECT_EQ(processes.openHandles.size(), 1u);  // only the latest launch is held
+// The process and its job are held from the launch to the next launch or
+// the supervisor's end, and then closed.
+TEST(Supervisor, HandlesAreHeldUntilTheNextLaunchOrTheEnd) {
+  for (bool jobs : {true, false}) {
+    fakes::Host host;
+    fakes::Timer timer;
+    fakes::Processes processes;
+    fakes::Windows windows;
+    processes.jobs = jobs;
+    {
+      supervision::Supervisor sup{host, timer, processes, windows};
+      sup.Start_Click();
+      const std::set<platform::Handle> first = processes.openHandles;
+      sup.Start_Click();
+      EXPECT_EQ(processes.openHandles.size(), jobs ? 2u : 1u) << "only the latest launch's";
+      for (platform::Handle h : first) EXPECT_EQ(processes.openHandles.count(h), 0u);
+    }
+    EXPECT_TRUE(processes.openHandles.empty()) << (jobs ? "job" : "no job");
+  }
 }
 
 TEST_F(SupervisorTest, KillProcessOnNtFollowsThePrivilegeSequence) {
@@ -400,17 +413,17 @@ TEST_F(SupervisorTest, KillProcessStopsWhenAPrivilegeStepFailsAndClosesTheToken)
   };
   for (const auto& c : cases) {
     Rig rig;
-    rig.s.Start_Click();
-    rig.p.calls.clear();
-    rig.p.tokenOk = c.token;
-    rig.p.lookupOk = c.lookup;
-    rig.p.adjustOk = c.adjust;
-    EXPECT_EQ(rig.s.KillProcess(100, 1), 0) << c.name;
+    rig.sup.Start_Click();
+    rig.processes.calls.clear();
+    rig.processes.tokenOk = c.token;
+    rig.processes.lookupOk = c.lookup;
+    rig.processes.adjustOk = c.adjust;
+    EXPECT_EQ(rig.sup.KillProcess(100, 1), 0) << c.name;
     Lines expected = {"GetVersion", "GetCurrentProcess"};
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
-    EXPECT_EQ(rig.p.calls, expected) << c.name;
-    EXPECT_TRUE(rig.p.terminated.empty()) << c.name;
-    EXPECT_EQ(rig.p.openHandles.size(), 1u) << c.name;  // only the launch handle
+    EXPECT_EQ(rig.processes.calls, expected) << c.name;
+    EXPECT_TRUE(rig.processes.terminated.empty()) << c.name;
+    EXPECT_EQ(rig.processes.openHandles.size(), 1u) << c.name;  // only the launch handle
   }
 }
 
@@ -431,19 +444,12 @@ TEST_F(SupervisorTest, KillProcessNeverTouchesAnIdItDidNotLaunch) {
                {"id 0 after a launch", true, 0}};
   for (const auto& c : cases) {
     Rig rig;
-    if (c.launch) rig.s.Start_Click();
-    EXPECT_EQ(rig.s.KillProcess(c.pid, 1), 0) << c.name;
-    for (const std::string& call : rig.p.calls)
+    if (c.launch) rig.sup.Start_Click();
+    EXPECT_EQ(rig.sup.KillProcess(c.pid, 1), 0) << c.name;
+    for (const std::string& call : rig.processes.calls)
       EXPECT_NE(call.rfind("OpenProcess ", 0), 0u) << c.name << ": " << call;
-    EXPECT_TRUE(rig.p.terminated.empty()) << c.name;
+    EXPECT_TRUE(rig.processes.terminated.empty()) << c.name;
   }
-}
-
-TEST_F(SupervisorTest, DestructionClosesTheHeldProcessHandle) {
-  auto* s = new supervision::Supervisor(host, timer, processes, windows);
-  s->Start_Click();
-  delete s;
-  EXPECT_TRUE(processes.openHandles.empty());
 }
 
 }  // namespace

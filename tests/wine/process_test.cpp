@@ -7,113 +7,69 @@
 
 #include <cstdlib>
 
+#include "platform/handles_win.h"
 #include "platform/process.h"
 #include "platform/shell.h"
-#include "platform/timer.h"
 #include "platform/window_list.h"
 #include "supervision/supervisor.h"
+#include "tests/native/fakes.h"
+#include "tests/win_helpers.h"
 
 namespace {
 
-class NullTimer : public platform::Timer {
- public:
-  void SetInterval(uint32_t) override {}
-  void SetEnabled(bool) override {}
-  bool Enabled() const override { return false; }
-  uint32_t Now() const override { return 0; }
-};
-
-class TestHost : public supervision::Host {
- public:
-  std::string line;
-  std::vector<std::string> log;
-  std::string CommandLine() const override { return line; }
-  std::string ServerName() const override { return "unused"; }
-  void LogEvent(const std::string& text) override { log.push_back(text); }
-};
-
-struct Spawned {
-  PROCESS_INFORMATION info = {};
-  ~Spawned() {
-    if (info.hProcess) {
-      ::TerminateProcess(info.hProcess, 0);
-      ::CloseHandle(info.hProcess);
-    }
-  }
-};
-
-// The stand-in's command line for a server name.
-std::string StandIn(const char* name) {
-  return std::string("\"") + STANDIN_EXE + "\" -servername " + name;
-}
-
-// The exit code once the process has ended, STILL_ACTIVE if it does not in time.
-DWORD ExitCodeAfter(HANDLE process, DWORD timeoutMs) {
-  DWORD code = STILL_ACTIVE;
-  if (::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0)
-    ::GetExitCodeProcess(process, &code);
-  return code;
-}
-
-bool Spawn(std::string line, Spawned* p) {
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  return ::CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &p->info) &&
-         ::CloseHandle(p->info.hThread);
-}
+using wintest::ExitCodeAfter;
+using wintest::StandIn;
 
 class RealProcesses : public ::testing::Test {
  protected:
-  TestHost host;
-  NullTimer timer;
+  fakes::Host host;
+  fakes::Timer timer;
   std::unique_ptr<platform::ProcessApi> api = platform::CreateSystemProcessApi();
   std::unique_ptr<platform::WindowList> windows = platform::CreateDesktopWindowList();
   supervision::Supervisor sup{host, timer, *api, *windows};
 };
 
 TEST_F(RealProcesses, LaunchesAndKillsWithExitCodeOne) {
-  host.line = StandIn("KillMe");
+  host.commandLine = StandIn("KillMe");
   sup.Start_Click();
-  ASSERT_TRUE(host.log.empty()) << host.log[0];
+  ASSERT_TRUE(host.log.lines.empty()) << host.log.lines[0];
   ASSERT_NE(sup.ServerPID(), 0);
-  HANDLE watch = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
-                               static_cast<DWORD>(sup.ServerPID()));
-  ASSERT_NE(watch, nullptr);
-  EXPECT_EQ(::WaitForSingleObject(watch, 500), static_cast<DWORD>(WAIT_TIMEOUT));
+  const platform::UniqueHandle watch(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE,
+                                                   static_cast<DWORD>(sup.ServerPID())));
+  ASSERT_TRUE(watch);
+  EXPECT_EQ(::WaitForSingleObject(watch.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 
   EXPECT_EQ(sup.KillProcess(sup.ServerPID(), 1), -1);
-  ASSERT_EQ(::WaitForSingleObject(watch, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
-  DWORD code = 0;
-  ::GetExitCodeProcess(watch, &code);
-  EXPECT_EQ(code, 1u);
+  EXPECT_EQ(ExitCodeAfter(watch.get(), 10000), 1u);
 
   // Killing it again is harmless: the process keeps the code it ended with.
   sup.Kill_Click();
-  ::GetExitCodeProcess(watch, &code);
-  EXPECT_EQ(code, 1u);
-  ::CloseHandle(watch);
+  EXPECT_EQ(ExitCodeAfter(watch.get(), 0), 1u);
 }
 
 TEST_F(RealProcesses, NeverTerminatesAProcessItDidNotLaunch) {
-  Spawned decoy;
-  ASSERT_TRUE(Spawn(StandIn("Decoy"), &decoy));
-  const int32_t decoyPid = static_cast<int32_t>(decoy.info.dwProcessId);
+  const wintest::Started decoy(StandIn("Decoy"));
+  ASSERT_TRUE(decoy);
+  const auto decoyPid = static_cast<int32_t>(decoy.pid());
 
   EXPECT_EQ(sup.KillProcess(decoyPid, 1), 0) << "before any launch";
-  host.line = StandIn("Guarded");
+  host.commandLine = StandIn("Guarded");
   sup.Start_Click();
+  const platform::UniqueHandle guarded(
+      ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(sup.ServerPID())));
   EXPECT_EQ(sup.KillProcess(decoyPid, 1), 0) << "after a launch of another process";
   sup.Kill_Click();
-  EXPECT_EQ(::WaitForSingleObject(decoy.info.hProcess, 1000), static_cast<DWORD>(WAIT_TIMEOUT));
+  // Once the launched server has ended, the decoy would have too.
+  EXPECT_EQ(::WaitForSingleObject(guarded.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(::WaitForSingleObject(decoy.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 TEST_F(RealProcesses, FailedLaunchIsLoggedInWordsAndKeepsTheOldId) {
-  host.line = "vigilo-no-such-program-here -servername X";
+  host.commandLine = "vigilo-no-such-program-here -servername X";
   sup.Start_Click();
   EXPECT_EQ(sup.ServerPID(), 0);
-  ASSERT_EQ(host.log.size(), 1u);
-  EXPECT_EQ(host.log[0],
+  ASSERT_EQ(host.log.lines.size(), 1u);
+  EXPECT_EQ(host.log.lines[0],
             "Server could not be started: " + platform::ErrorText(ERROR_FILE_NOT_FOUND));
 }
 
@@ -135,6 +91,7 @@ TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
                        : platform::CreateSystemProcessApi();
     platform::LaunchResult r = api->Launch(StandIn("Jobs"), platform::kShowNormal);
     ASSERT_TRUE(r.ok) << r.error;
+    const platform::OwnedHandle process(*api, r.process), job(*api, r.job);
     EXPECT_EQ(r.job == 0, refused);
     EXPECT_EQ(::WaitForSingleObject(reinterpret_cast<HANDLE>(r.process), 10000),
               static_cast<DWORD>(WAIT_OBJECT_0))
@@ -146,18 +103,13 @@ TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
       ASSERT_TRUE(api->JobProcesses(r.job, &ids, &error)) << error;
       ASSERT_EQ(ids.size(), 1u);
       EXPECT_NE(ids[0], static_cast<uint32_t>(r.pid));
-      HANDLE server = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, ids[0]);
+      const platform::UniqueHandle server(
+          ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, ids[0]));
       EXPECT_TRUE(api->TerminateJobObject(r.job, 1));
-      ASSERT_EQ(::WaitForSingleObject(server, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
-      DWORD code = 0;
-      ::GetExitCodeProcess(server, &code);
-      EXPECT_EQ(code, 1u);
-      ::CloseHandle(server);
+      EXPECT_EQ(ExitCodeAfter(server.get(), 10000), 1u);
       ASSERT_TRUE(api->JobProcesses(r.job, &ids, &error)) << error;
       EXPECT_TRUE(ids.empty());
-      api->CloseHandle(r.job);
     }
-    api->CloseHandle(r.process);
   }
   // A launcher that starts the server out of its job may: it starts it (which
   // ends by itself after a second), and the job is left empty.
@@ -165,6 +117,7 @@ TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
   auto api = platform::CreateSystemProcessApi();
   platform::LaunchResult r = api->Launch(StandIn("Away"), platform::kShowNormal);
   ASSERT_TRUE(r.ok) << r.error;
+  const platform::OwnedHandle process(*api, r.process), job(*api, r.job);
   ASSERT_NE(r.job, 0u);
   EXPECT_EQ(ExitCodeAfter(reinterpret_cast<HANDLE>(r.process), 10000), 0u)
       << "the launcher could not start its server";
@@ -172,8 +125,6 @@ TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
   std::string error;
   EXPECT_TRUE(api->JobProcesses(r.job, &ids, &error)) << error;
   EXPECT_TRUE(ids.empty());
-  api->CloseHandle(r.job);
-  api->CloseHandle(r.process);
 }
 
 // Vigilo run inside a job, as Task Scheduler runs it: where that job forbids
@@ -186,15 +137,15 @@ TEST(Jobs, InsideAnotherJobTheServerLeavesItWhereAllowed) {
     char self[MAX_PATH] = {};
     ::GetModuleFileNameA(nullptr, self, MAX_PATH);
     ::SetEnvironmentVariableA(kInside, "1");
-    Spawned child;
-    const bool ok =
-        Spawn(std::string("\"") + self + "\" --gtest_filter=Jobs.InsideAnotherJob*", &child);
+    const wintest::Started child(std::string("\"") + self +
+                                 "\" --gtest_filter=Jobs.InsideAnotherJob*");
     ::SetEnvironmentVariableA(kInside, nullptr);
-    ASSERT_TRUE(ok);
-    EXPECT_EQ(ExitCodeAfter(child.info.hProcess, 60000), 0u) << "the test inside the job failed";
+    ASSERT_TRUE(child);
+    EXPECT_EQ(ExitCodeAfter(child.process(), 60000), 0u) << "the test inside the job failed";
     return;
   }
-  HANDLE outer = ::CreateJobObjectA(nullptr, nullptr);
+  const platform::UniqueHandle job(::CreateJobObjectA(nullptr, nullptr));
+  HANDLE outer = job.get();
   ASSERT_TRUE(::AssignProcessToJobObject(outer, ::GetCurrentProcess()));
   auto api = platform::CreateSystemProcessApi();
   for (bool allowed : {false, true}) {
@@ -204,6 +155,7 @@ TEST(Jobs, InsideAnotherJobTheServerLeavesItWhereAllowed) {
                                           sizeof limits));
     platform::LaunchResult r = api->Launch(StandIn("Inside"), platform::kShowNormal);
     ASSERT_TRUE(r.ok) << r.error;
+    const platform::OwnedHandle process(*api, r.process), job(*api, r.job);
     HANDLE server = reinterpret_cast<HANDLE>(r.process);
     BOOL inOuter = TRUE, inOwn = FALSE;
     ::IsProcessInJob(server, outer, &inOuter);
@@ -211,23 +163,36 @@ TEST(Jobs, InsideAnotherJobTheServerLeavesItWhereAllowed) {
     EXPECT_EQ(inOuter != FALSE, !allowed);
     EXPECT_TRUE(inOwn);
     api->TerminateJobObject(r.job, 1);
-    api->CloseHandle(r.job);
-    api->CloseHandle(r.process);
   }
 }
 
+// AdjustTokenPrivileges succeeds even when it assigns nothing: the token
+// itself must then show the privilege enabled.
 TEST(Privilege, DebugPrivilegeCanBeEnabledOnThisSystem) {
   auto api = platform::CreateSystemProcessApi();
   ASSERT_GE(api->GetVersion(), 0) << "NT family expected";
-  platform::Handle token = 0;
+  platform::Handle handle = 0;
   ASSERT_TRUE(
-      api->OpenProcessToken(api->GetCurrentProcess(), platform::kTokenAdjustAndQuery, &token));
+      api->OpenProcessToken(api->GetCurrentProcess(), platform::kTokenAdjustAndQuery, &handle));
+  const platform::OwnedHandle token(*api, handle);
   platform::TokenPrivileges set;
   ASSERT_TRUE(api->LookupPrivilegeValueA("", "SeDebugPrivilege", &set.luid));
   set.privilegeCount = 1;
   set.attributes = platform::kPrivilegeEnabled;
-  EXPECT_TRUE(api->AdjustTokenPrivileges(token, false, set));
-  EXPECT_TRUE(api->CloseHandle(token));
+  api->AdjustTokenPrivileges(token.get(), false, set);
+  DWORD size = 0;
+  ::GetTokenInformation(reinterpret_cast<HANDLE>(token.get()), TokenPrivileges, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size);
+  ASSERT_TRUE(::GetTokenInformation(reinterpret_cast<HANDLE>(token.get()), TokenPrivileges,
+                                    buffer.data(), size, &size));
+  const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+  bool enabled = false;
+  for (DWORD i = 0; i < held->PrivilegeCount; ++i) {
+    const LUID_AND_ATTRIBUTES& p = held->Privileges[i];
+    if (p.Luid.LowPart == set.luid.lowPart && p.Luid.HighPart == set.luid.highPart)
+      enabled = (p.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+  }
+  EXPECT_TRUE(enabled) << "SeDebugPrivilege was not enabled";
 }
 
 }  // namespace

@@ -2,25 +2,26 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/handles_win.h"
 #include "platform/store.h"
+#include "tests/win_helpers.h"
 
 namespace {
 
-std::string UniqueApp(const char* base) {
-  return std::string(base) + std::to_string(::GetCurrentProcessId());
-}
+// A name of its own for each test's settings, removed when the test ends.
+class UniqueApp {
+ public:
+  explicit UniqueApp(const char* base) : name_(base + std::to_string(::GetCurrentProcessId())) {}
+  ~UniqueApp() { wintest::DeleteStored(name_); }
+  operator const std::string&() const { return name_; }
+
+ private:
+  std::string name_;
+};
 
 std::wstring ReadWide(const std::string& app, const char* key, DWORD* type) {
-  std::string path = std::string(platform::kRegistryRoot) + "\\" + app + "\\s1";
-  HKEY k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS)
-    return L"<no key>";
-  wchar_t buf[256] = {};
-  DWORD size = sizeof buf - sizeof(wchar_t);
-  std::wstring wkey(key, key + strlen(key));
-  LONG st = ::RegQueryValueExW(k, wkey.c_str(), nullptr, type, reinterpret_cast<BYTE*>(buf), &size);
-  ::RegCloseKey(k);
-  return st == ERROR_SUCCESS ? buf : L"<no value>";
+  std::wstring value;
+  return wintest::ReadStoredValue(app, key, &value, type) ? value : L"<no value>";
 }
 
 // A read of a text value: nothing foreign about it.
@@ -34,7 +35,7 @@ std::string ReadText(platform::SettingsStore& store, const std::string& app, con
 
 TEST(RegistryStore, MissingApplicationSectionOrKeyGivesTheDefault) {
   auto store = platform::CreateRegistryStore();
-  const std::string app = UniqueApp("StoreDefaults");
+  const UniqueApp app("StoreDefaults");
   EXPECT_EQ(ReadText(*store, app, "s1", "SName", "My Server"), "My Server");
   std::string error;
   ASSERT_TRUE(store->Write(app, "s2", "Other", "x", &error)) << error;
@@ -46,7 +47,7 @@ TEST(RegistryStore, MissingApplicationSectionOrKeyGivesTheDefault) {
 
 TEST(RegistryStore, RoundTripsTextsExactlyAsRegSz) {
   auto store = platform::CreateRegistryStore();
-  const std::string app = UniqueApp("StoreRoundTrip");
+  const UniqueApp app("StoreRoundTrip");
   const struct {
     const char* key;
     std::string value;
@@ -72,12 +73,13 @@ TEST(RegistryStore, RoundTripsTextsExactlyAsRegSz) {
 
 TEST(RegistryStore, AValueOfAnotherTypeReadsAsTheDefaultAndIsDescribed) {
   auto store = platform::CreateRegistryStore();
-  const std::string app = UniqueApp("StoreType");
+  const UniqueApp app("StoreType");
   std::string error;
   ASSERT_TRUE(store->Write(app, "s1", "PVP", "1", &error));
-  std::string path = std::string(platform::kRegistryRoot) + "\\" + app + "\\s1";
-  HKEY k;
-  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
+  platform::UniqueKey k;
+  ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, wintest::StoredKey(app).c_str(), 0, KEY_SET_VALUE,
+                            k.out()),
+            ERROR_SUCCESS);
   const DWORD five = 5;
   const struct {
     DWORD type;
@@ -89,13 +91,12 @@ TEST(RegistryStore, AValueOfAnotherTypeReadsAsTheDefaultAndIsDescribed) {
       {REG_BINARY, std::string("\x01\x00\x02", 3), "REG_BINARY, 3 bytes"},
   };
   for (const auto& c : cases) {
-    ::RegSetValueExA(k, "PVP", 0, c.type, reinterpret_cast<const BYTE*>(c.data.data()),
+    ::RegSetValueExA(k.get(), "PVP", 0, c.type, reinterpret_cast<const BYTE*>(c.data.data()),
                      static_cast<DWORD>(c.data.size()));
     std::string foreign;
     EXPECT_EQ(store->Read(app, "s1", "PVP", "2", &foreign), "2") << c.described;
     EXPECT_EQ(foreign, c.described);
   }
-  ::RegCloseKey(k);
 }
 
 }  // namespace
