@@ -89,7 +89,7 @@ mke2fs -q -t ext4 -d "$run/disk" "$run/run.img" $(( $(du -sm "$run/disk" | cut -
 echo "Emulated PC: booting the guest (QEMU, software CPU); its output goes to $log."
 boot "$guest" on "$run/run.img" &
 qemu=$!
-trap 'pkill -P $qemu 2>/dev/null; kill $qemu 2>/dev/null || true' EXIT
+trap '{ pkill -P $qemu; kill $qemu; } 2>/dev/null || true' EXIT
 trap 'exit 143' TERM INT
 status=0
 wait $qemu || status=$?
