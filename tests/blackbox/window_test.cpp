@@ -9,6 +9,7 @@
 #include <map>
 
 #include "driver.h"
+#include "platform/handles_win.h"
 #include "window/layout.h"
 
 namespace {
@@ -388,6 +389,12 @@ TEST(DpiStart, LayoutAndFontsAt144) {
     ::RegCloseKey(key);
   }
   ASSERT_EQ(dpi, 144u) << "run in a prefix set to 144 DPI";
+  // Read as a DPI-aware program: one that is not gets the places of another
+  // program's windows scaled to 96 DPI (Windows 8.1 on, Wine 10).
+  using SetAwareFn = BOOL(WINAPI*)();
+  const auto setAware =
+      platform::Proc<SetAwareFn>(::GetModuleHandleA("user32.dll"), "SetProcessDPIAware");
+  ASSERT_TRUE(setAware && setAware());
   blackbox::Vigilo v({"dpi-144", "vigilo_dpi.exe", Server::StandIn, {}});
   ASSERT_NE(v.WaitForMainWindow(), nullptr);
   ExpectLayout(v, 144);
