@@ -248,14 +248,20 @@ bool Foreground(HWND window) {
   return blackbox::WaitFor([&] { return ::GetForegroundWindow() == window; }, 3000);
 }
 
+// Each event carries its place: input is handled after SendInput returns,
+// and a click sent with the cursor's place lands where the next one moved it.
 void ClickAt(HWND main, int x, int y) {
   POINT p = {x, y};
   ::ClientToScreen(main, &p);
-  ::SetCursorPos(p.x, p.y);
+  const LONG w = ::GetSystemMetrics(SM_CXSCREEN), h = ::GetSystemMetrics(SM_CYSCREEN);
   INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& i : in) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = (p.x * 65536 + w - 1) / w;  // normalised, rounded up to land on the pixel
+    i.mi.dy = (p.y * 65536 + h - 1) / h;
+  }
+  in[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_LEFTUP;
   ::SendInput(2, in, sizeof(INPUT));
 }
 
