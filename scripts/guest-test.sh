@@ -39,6 +39,12 @@ boot() {
     -drive "file=$3,format=raw,if=virtio" </dev/null
 }
 
+# What a run that was stopped left half made; debootstrap's mounts in it first.
+remove_partials() {
+  findmnt -rn -o TARGET | grep -F "$cache/partial." | sort -r | xargs -r -n 1 umount -l
+  rm -rf "$cache"/partial.*
+}
+
 # Made in two steps, each into a folder aside then moved into place: the
 # image (mostly downloads, "make" does this one beside the host's tests),
 # then a copy of it with the prefixes made by booting it once.
@@ -46,10 +52,12 @@ mkdir -p "$cache" "$run"
 exec 9>"$cache/guest.lock"
 flock 9
 partial=
-trap 'rm -rf "$partial"' EXIT
+trap '[ -z "$partial" ] || remove_partials' EXIT
+trap 'exit 143' TERM INT
 if [ ! -d "$image" ]; then
   echo "Emulated PC: making the guest's image in $image (a few minutes, once per machine)..."
-  rm -rf "$cache"/image-* "$cache"/partial.*
+  rm -rf "$cache"/image-*
+  remove_partials
   partial=$(mktemp -d "$cache/partial.XXXXXX")
   scripts/guest-build.sh "$partial"
   mv -T "$partial" "$image"
@@ -58,7 +66,8 @@ fi
 if [ "${1:-}" != make ] && [ ! -d "$guest" ]; then
   t0=$(date +%s)
   echo "Emulated PC: making its Wine prefixes (once per machine)..."
-  rm -rf "$cache"/guest-* "$cache"/partial.*
+  rm -rf "$cache"/guest-*
+  remove_partials
   partial=$(mktemp -d "$cache/partial.XXXXXX")
   cp -a --sparse=always "$image/." "$partial/"
   rm -rf "$run/disk" && run_disk "$run/disk" scripts/guest-prefixes.sh
