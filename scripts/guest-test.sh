@@ -41,7 +41,7 @@ boot() {
 
 # What a run that was stopped left half made; debootstrap's mounts in it first.
 remove_partials() {
-  findmnt -rn -o TARGET | grep -F "$cache/partial." | sort -r | xargs -r -n 1 umount -l
+  { findmnt -rn -o TARGET | grep -F "$cache/partial." || true; } | sort -r | xargs -r -n 1 umount -l
   rm -rf "$cache"/partial.*
 }
 
