@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -16,7 +17,7 @@
 namespace blackbox {
 
 // What stands as "nwserver.exe" in the folder.
-enum class Server { StandIn, None, Folder, HiddenFile };
+enum class Server : std::uint8_t { StandIn, None, Folder, HiddenFile };
 
 struct Options {
   std::string folder;  // made fresh under the scratch folder

@@ -65,7 +65,7 @@ class Soak {
 
   // One tick, after making the server healthy, hung, gone or unlaunchable;
   // checks the lines it logged.
-  enum class Fault { None, Hang, Exit, LaunchFails };
+  enum class Fault : std::uint8_t { None, Hang, Exit, LaunchFails };
   void Tick(Fault fault) {
     ++ticks_;
     const std::string server = v_.folder() + "\\nwserver.exe", away = server + ".away";
