@@ -471,6 +471,13 @@ void Pump() {
 // The window on top at a fixed place and inactive, so that no caret blinks in
 // it; taken once two grabs in a row agree, so that painting has settled.
 std::vector<DWORD> CaptureClient(const blackbox::Vigilo& v, HWND elsewhere) {
+  // The cursor to the screen's far corner: a box under it is drawn hot, and
+  // an earlier test's last click may have left it where this window comes.
+  INPUT away = {};
+  away.type = INPUT_MOUSE;
+  away.mi.dx = away.mi.dy = 65535;
+  away.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  ::SendInput(1, &away, sizeof away);
   ::SetWindowPos(v.main(), HWND_TOPMOST, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
   const DWORD thread = ::GetWindowThreadProcessId(v.main(), nullptr);
   EXPECT_TRUE(blackbox::WaitFor(
