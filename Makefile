@@ -12,30 +12,27 @@ setup:
 	@scripts/setup.sh
 
 build: setup
-	@cmake --preset native >/dev/null && cmake --build --preset native -j $(JOBS)
-	@cmake --preset native-asan >/dev/null && cmake --build --preset native-asan -j $(JOBS)
-	@cmake --preset win32 >/dev/null && cmake --build --preset win32 -j $(JOBS)
-	@# Where no 32-bit code runs here, these tests run in the slower emulated PC.
-	@cmake --preset win32-tests -DVIGILO_TIME_SCALE=$$([ "$$(scripts/wine-arch.sh 2>/dev/null)" = win64 ] && echo 5 || echo 1) \
-	  >/dev/null && cmake --build --preset win32-tests -j $(JOBS)
-	@cmake --preset win64 >/dev/null && cmake --build --preset win64 -j $(JOBS)
-	@cmake --preset win64-tests >/dev/null && cmake --build --preset win64-tests -j $(JOBS)
+	@for preset in native native-asan win32 win32-tests win64 win64-tests; do \
+	  cmake --preset $$preset >/dev/null && cmake --build --preset $$preset -j $(JOBS) || exit 1; done
 
-test: build
+# Builds what it runs, starting the suites that wait on real intervals first.
+test: setup
 	@scripts/test.sh
 
 # clang-format and clang-tidy over the whole tree; part of `make test`.
 lint: build
 	@scripts/lint.sh
 
-# The Windows build the runtime commands use: win32 where 32-bit Wine runs,
-# else win64 (scripts/wine-arch.sh, which also says so).
-ARCH = arch=$$(scripts/wine-arch.sh) && echo "Running the $$arch build." &&
+# The Windows build the runtime commands use: the shipped win32 exe in the
+# project's 32-bit root where that runs here, else win64 on the host
+# (scripts/wine-arch.sh, which also says so). IN_ROOT runs a command there.
+ARCH = arch=$$(scripts/wine-arch.sh) && echo "Running the $$arch build." && \
+  in_root=$$([ $$arch = win32 ] && echo scripts/root.sh run) &&
 
 # The long soak: 10,000 watchdog ticks against real stand-in servers.
 # Outside ctest, whose time bound is for the default 1,500 ticks.
 soak: build
-	@$(ARCH) VIGILO_OWN_DISPLAY=1 VIGILO_SOAK_TICKS=10000 scripts/with-wine.sh \
+	@$(ARCH) VIGILO_OWN_DISPLAY=1 VIGILO_SOAK_TICKS=10000 $$in_root scripts/with-wine.sh \
 	  wine build/$$arch-tests/blackbox_tests.exe --gtest_filter='Soak.*'
 
 # Each fuzz target for 60 s under libFuzzer.
@@ -54,15 +51,16 @@ bench: build
 release: build
 	@scripts/release.sh
 
-# Builds only what it runs, quietly unless the build fails.
+# Builds only what it runs, quietly unless the build fails. Never waits for
+# the 32-bit root: until it is made, the 64-bit build runs on the host.
 run: setup
-	@arch=$$(scripts/wine-arch.sh) && mkdir -p build && \
+	@arch=$$(scripts/wine-arch.sh 2>/dev/null) && mkdir -p build && \
 	  if ! { cmake --preset $$arch && cmake --build --preset $$arch -j $(JOBS) --target vigilo nwserver; } \
 	    >build/run-build.log 2>&1; then cat build/run-build.log; exit 1; fi && \
 	  VIGILO_ARCH=$$arch scripts/run-demo.sh
 
 screenshot: build
-	@$(ARCH) VIGILO_ARCH=$$arch VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh scripts/screenshot.sh docs/vigilo.png
+	@$(ARCH) VIGILO_ARCH=$$arch scripts/screenshot.sh docs/vigilo.png
 
 clean:
 	rm -rf build dist

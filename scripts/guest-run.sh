@@ -14,7 +14,7 @@ export WINEARCH=win32
 export TMPDIR=/var/tmp
 # The tests' time bounds, stretched for the software CPU.
 export VIGILO_TIME_SCALE=5
-echo "VIGILO-GUEST: $(uname -m) kernel $(uname -r), $(wine --version), 32-bit Wine $(file -b /usr/lib/wine/wine | cut -d, -f1)"
+echo "VIGILO-GUEST: $(uname -m) kernel $(uname -r), $(nproc) CPUs, $(wine --version), 32-bit Wine $(dpkg-query -W -f='${Version}' wine32:i386)"
 
 # Each run has a Wine prefix, display and Wine server of its own; the runs
 # go side by side: most of their time is the watchdog's real intervals, not

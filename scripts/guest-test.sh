@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the 32-bit exe and its 32-bit tests in an emulated PC, for a machine
-# whose kernel runs no 32-bit code (scripts/wine-arch.sh says which).
-# The guest (scripts/guest-build.sh) is made once per machine and recipe, in
+# Runs the 32-bit exe and its 32-bit tests in the project's 32-bit root
+# booted in QEMU, for a machine whose kernel runs no 32-bit code
+# (scripts/wine-arch.sh says which). The guest (scripts/guest-build.sh: the
+# root with a kernel) is made once per machine and recipe, in
 # ${XDG_CACHE_HOME:-~/.cache}/vigilo/guest-<recipe>, with its two Wine
 # prefixes already made; every clone boots it read-only. The build trees go
 # in on a second disk at the same path as here, since the test exes have
@@ -16,38 +17,38 @@ log=$run/guest.log
 limit=${VIGILO_GUEST_LIMIT:-1500}
 start=$(date +%s)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/vigilo
-image=$cache/image-$(sha256sum scripts/guest-build.sh | cut -c1-16)
-guest=$cache/guest-$(cat scripts/guest-build.sh scripts/guest-prefixes.sh scripts/with-wine.sh \
-  scripts/wine-prefix.sh scripts/wine-bin/wine | sha256sum | cut -c1-16)
+scripts/root.sh make
+root=$(scripts/root.sh dir)
+image=$cache/image-$( { echo "$root"; cat scripts/guest-build.sh; } | sha256sum | cut -c1-16)
+guest=$cache/guest-$( { echo "$image"; cat scripts/guest-prefixes.sh scripts/with-wine.sh \
+  scripts/with-display.sh scripts/wine-prefix.sh scripts/wine-bin/wine; } | sha256sum | cut -c1-16)
 
 # The guest's first run disk: what its Wine needs to make the prefixes.
 # $1: the disk's folder, $2: its script.
 run_disk() {
   mkdir -p "$1/tree$src/scripts"
-  cp -a scripts/with-wine.sh scripts/wine-prefix.sh scripts/wine-bin "$1/tree$src/scripts/"
+  cp -a scripts/with-wine.sh scripts/with-display.sh scripts/wine-prefix.sh scripts/wine-bin "$1/tree$src/scripts/"
   { echo "src='$src'"; echo "tests='${VIGILO_GUEST_TESTS:-}'"; cat "$2"; } >"$1/run.sh"
 }
 # QEMU's software CPU: a /dev/kvm may be there, but nested it hung at boot.
 # SMAP off: with it QEMU 7.2's software CPU faults on Wine's return to user mode.
+# VIGILO_GUEST_SMP and VIGILO_GUEST_KERNEL_ARGS are for timing other choices.
 # $1: guest folder, $2: its disk's mode (snapshot=on or off), $3: run disk.
 boot() {
-  timeout "$limit" qemu-system-x86_64 -machine q35 -cpu max,-smap -smp 2 -m 4096 -accel tcg,thread=multi \
-    -display none -monitor none -serial "file:$log" -nic none -no-reboot \
+  timeout "$limit" qemu-system-x86_64 -machine q35 -cpu max,-smap -smp "${VIGILO_GUEST_SMP:-2}" -m 4096 \
+    -accel tcg,thread=multi -display none -monitor none -serial "file:$log" -nic none -no-reboot \
     -kernel "$1/vmlinuz" -initrd "$1/initrd.img" \
-    -append "root=/dev/vda rw console=ttyS0 init=/sbin/vigilo-init quiet" \
+    -append "root=/dev/vda rw console=ttyS0 init=/sbin/vigilo-init quiet ${VIGILO_GUEST_KERNEL_ARGS:-}" \
     -drive "file=$1/root.img,format=raw,if=virtio,snapshot=$2" \
     -drive "file=$3,format=raw,if=virtio" </dev/null
 }
 
-# What a run that was stopped left half made; debootstrap's mounts in it first.
-remove_partials() {
-  { findmnt -rn -o TARGET | grep -F "$cache/partial." || true; } | sort -r | xargs -r -n 1 umount -l
-  rm -rf "$cache"/partial.*
-}
+# What a run that was stopped left half made.
+remove_partials() { rm -rf "$cache"/partial.*; }
 
 # Made in two steps, each into a folder aside then moved into place: the
-# image (mostly downloads, "make" does this one beside the host's tests),
-# then a copy of it with the prefixes made by booting it once.
+# image (the root with a kernel; "make" does this one beside the host's
+# tests), then a copy of it with the prefixes made by booting it once.
 mkdir -p "$cache" "$run"
 exec 9>"$cache/guest.lock"
 flock 9
@@ -55,11 +56,11 @@ partial=
 trap '[ -z "$partial" ] || remove_partials' EXIT
 trap 'exit 143' TERM INT
 if [ ! -d "$image" ]; then
-  echo "Emulated PC: making the guest's image in $image (a few minutes, once per machine)..."
+  echo "Emulated PC: making the guest's image from the 32-bit root in $image (once per machine)..."
   rm -rf "$cache"/image-*
   remove_partials
   partial=$(mktemp -d "$cache/partial.XXXXXX")
-  scripts/guest-build.sh "$partial"
+  scripts/guest-build.sh "$root" "$partial"
   mv -T "$partial" "$image"
   echo "Emulated PC: image made in $(( $(date +%s) - start )) s."
 fi

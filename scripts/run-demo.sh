@@ -1,37 +1,56 @@
 #!/usr/bin/env bash
 # `make run`: Vigilo under Wine in build/demo, beside the stand-in server.
-# With a display the window opens there; without one a virtual display is
-# started, a screenshot saved to build/demo/vigilo.png, and Vigilo runs on
-# until Ctrl-C. $VIGILO_ARCH names the build (win32 unless told).
+# $VIGILO_ARCH names the build: win32, the shipped exe, runs in the project's
+# 32-bit root (scripts/root.sh); win64 under the host's Wine. With a display
+# the window opens there; without one a virtual display is started, a
+# screenshot saved to build/demo/vigilo.png, and Vigilo runs on until Ctrl-C.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+arch=${VIGILO_ARCH:-win32}
+# Without a display, on a virtual one that ends with the run.
+[ -n "${DISPLAY:-}" ] || exec env VIGILO_SCREEN=1024x768x24 scripts/with-display.sh "$0" --virtual
 rm -f build/demo/vigilo.png
 scripts/demo-folder.sh build/demo
 
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export PATH="$PWD/scripts/wine-bin:$PATH"  # a wine that also starts where no 32-bit code runs
+in_root=()
 # A prefix of its own that lasts between runs, so saved settings stay.
-export WINEPREFIX="$PWD/build/wineprefix"
-[ -f "$WINEPREFIX/system.reg" ] || echo "Preparing a Wine prefix in build/wineprefix (once, about 20 s)..."
-scripts/wine-prefix.sh
+prefix=$PWD/build/wineprefix
+if [ "$arch" = win32 ]; then
+  in_root=(scripts/root.sh run)
+  prefix=$PWD/build/wineprefix-root
+  echo "Running build/win32/vigilo.exe, the shipped 32-bit exe, under the 32-bit root's Wine at native speed."
+elif scripts/root.sh dir >/dev/null; then
+  echo "Running build/win64/vigilo.exe under the host's 64-bit Wine (the 32-bit root cannot run here)."
+else
+  why="the 32-bit root is not made yet"
+  # Made for the next run without holding up this one; its clean-up is its own.
+  if [ "$(id -u)" -eq 0 ] && command -v debootstrap bwrap >/dev/null; then
+    setsid scripts/root.sh make >build/root-make.log 2>&1 </dev/null &
+    why="the 32-bit root is being made for the next run: build/root-make.log"
+  fi
+  echo "Running build/win64/vigilo.exe under the host's 64-bit Wine ($why)."
+fi
+[ -f "$prefix/system.reg" ] || echo "Preparing a Wine prefix in ${prefix#"$PWD"/} (once, about 20 s)..."
 
-cd build/demo
-if [ -n "${DISPLAY:-}" ]; then
-  echo "Starting Vigilo (build/${VIGILO_ARCH:-win32}) in $PWD on display $DISPLAY."
-  exec wine vigilo.exe
+# Runs $@ in build/demo under the build's Wine, with the demo's prefix.
+wine_in_demo() {
+  "${in_root[@]}" env WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$prefix" \
+    PATH="$PWD/scripts/wine-bin:$PATH" bash -c 'scripts/wine-prefix.sh && cd build/demo && exec "$@"' - "$@"
+}
+
+if [ "${1:-}" != --virtual ]; then
+  echo "Starting Vigilo in $PWD/build/demo on display $DISPLAY."
+  wine_in_demo wine vigilo.exe
+  exit
 fi
 
-for n in $(seq 90 140); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'wineserver -k 2>/dev/null; kill $xvfb_pid 2>/dev/null' EXIT
-export DISPLAY="$display"
+wine_pid=
+# The root's Wine ends with its sandbox; the host's is told to.
+trap '[ -z "$wine_pid" ] || kill $wine_pid 2>/dev/null
+  [ ${#in_root[@]} -gt 0 ] || WINEPREFIX=$prefix wineserver -k 2>/dev/null || true' EXIT
 echo "No display found: started a virtual display ($DISPLAY)."
 # Wine's virtual desktop draws the window frame, as a window manager would.
-wine explorer /desktop=Vigilo,640x480 vigilo.exe &
+wine_in_demo wine explorer /desktop=Vigilo,640x480 vigilo.exe &
 wine_pid=$!
 # Running means Vigilo's own window is there, not just that Wine started.
 shown() { xdotool search --name '^Vigilo v1\.0' >/dev/null 2>&1; }
@@ -40,10 +59,10 @@ for _ in $(seq 120); do
   sleep 0.5
 done
 if ! shown; then
-  echo "Vigilo's window did not appear (build/${VIGILO_ARCH:-win32}/vigilo.exe under $(wine --version))." >&2
+  echo "Vigilo's window did not appear (build/$arch/vigilo.exe)." >&2
   exit 1
 fi
 sleep 2  # let it paint
-import -window root -crop 640x480+0+0 vigilo.png
-echo "Vigilo is running in $PWD; screenshot: $PWD/vigilo.png. Press Ctrl-C to stop."
+import -window root -crop 640x480+0+0 build/demo/vigilo.png
+echo "Vigilo is running in $PWD/build/demo; screenshot: $PWD/build/demo/vigilo.png. Press Ctrl-C to stop."
 wait "$wine_pid"

@@ -1,34 +1,81 @@
 #!/usr/bin/env bash
-# Every test: native unit tests (also under ASan and UBSan, with the fuzz
-# corpus replayed), lint, then under Wine the same core tests built
-# for Windows, the platform tests and the black-box tests of the real window;
-# beside them, in a prefix where Wine reports a Russian Windows 98 (code page
-# 1251), the 9x code path and the fonts' character set.
-# Where 32-bit Wine runs, all that runs on the 32-bit build (the product);
-# where it cannot (scripts/wine-arch.sh), on the 64-bit build under 64-bit
-# Wine, and the 32-bit build's tests then run in an emulated PC.
+# Builds and runs every test: native unit tests (also under ASan and UBSan,
+# with the fuzz corpus replayed), lint, the import checks; under Wine the
+# core tests built for Windows, the platform tests and the black-box tests of
+# the real window; beside them, in a prefix where Wine reports a Russian
+# Windows 98 (code page 1251), the 9x code path and the fonts' character set.
+# The shipped 32-bit exe runs in the project's own root (scripts/root.sh):
+# under bubblewrap at native speed where the kernel runs 32-bit code, with
+# the 64-bit build's core and platform tests under the host's 64-bit Wine;
+# elsewhere (scripts/wine-arch.sh) the 64-bit build runs every runtime test
+# on the host and the root is booted in QEMU for the 32-bit tests.
+# The suites that wait on the watchdog's real intervals start as soon as
+# their exes are built, beside the other builds and lint.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 start=$(date +%s)
-arch=$(scripts/wine-arch.sh)
+jobs=$(nproc)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
+mkdir -p build
+stamp() { echo "[$(( $(date +%s) - start )) s] $*"; }
+build() {
+  local preset
+  for preset; do
+    cmake --preset "$preset" >/dev/null
+    nice -n 5 cmake --build --preset "$preset" -j "$jobs" >"build/$preset-build.log" 2>&1 ||
+      { cat "build/$preset-build.log"; echo "Build of $preset failed."; exit 1; }
+  done
+}
 
-# Making the emulated PC is mostly downloads: it goes on beside the tests
-# here. Running it takes both cores, so that waits for them: beside a busy
-# software CPU, 64-bit Wine now and then failed to start a server.
+# The root: mostly downloads, made beside the first builds.
+root_log=build/root-make.log
+root_pid=
+if ! scripts/root.sh dir >/dev/null; then
+  scripts/root.sh make >"$root_log" 2>&1 &
+  root_pid=$!
+  pids+=("$root_pid")
+fi
+build win32 win32-tests
+stamp "Built the 32-bit exe and its tests."
+if [ -n "$root_pid" ]; then
+  wait "$root_pid" || { cat "$root_log"; exit 1; }
+  cat "$root_log"
+fi
+arch=$(scripts/wine-arch.sh)
+
+# Each test's time bound, stretched for QEMU's software CPU.
+scale=1
+[ "$arch" = win32 ] || scale=5
+cmake --preset win32-tests -DVIGILO_TIME_SCALE=$scale >/dev/null
+
+root_tests=build/root-tests.log
+win98_log=build/win98-tests.log
 guest_log=build/guest-make.log
-if [ "$arch" = win64 ]; then
+if [ "$arch" = win32 ]; then
+  # Each with a display, prefix and Wine server of its own.
+  VIGILO_OWN_DISPLAY=1 scripts/root.sh run scripts/with-wine.sh \
+    ctest --preset win32 -j 8 -LE win98 --timeout 600 >"$root_tests" 2>&1 &
+  root32=$!
+  VIGILO_OWN_DISPLAY=1 VIGILO_WINE_VERSION=win98 LANG=ru_RU.UTF-8 scripts/root.sh run scripts/with-wine.sh \
+    ctest --preset win32 -L win98 -j 4 --timeout 600 >"$win98_log" 2>&1 &
+  win98=$!
+  pids+=("$root32" "$win98")
+else
+  scripts/setup.sh qemu
+  # The guest's image and prefixes, made beside the host's tests.
   nice -n 10 scripts/guest-test.sh make >"$guest_log" 2>&1 &
   guest=$!
   pids+=("$guest")
 fi
 
+build native native-asan win64 win64-tests
+stamp "Built the rest."
 ctest --preset native
 ctest --preset native-asan
 tests/scripts/setup_test.sh
 if why=$(scripts/lint.sh --check-tools); then
-  scripts/lint.sh
+  nice -n 5 scripts/lint.sh
 else
   echo "Lint skipped: ${why#Lint: }"
 fi
@@ -38,30 +85,32 @@ scripts/check-exe.sh build/win64/vigilo.exe
 scripts/check-win64.sh build/win64/vigilo.exe build/win32/vigilo.exe
 scripts/check-release.sh
 
-win98_log=build/win98-tests.log
-VIGILO_OWN_DISPLAY=1 VIGILO_WINE_VERSION=win98 LANG=ru_RU.UTF-8 scripts/with-wine.sh \
-  ctest --preset "$arch" -L win98 -j 4 --timeout 600 >"$win98_log" 2>&1 &
-win98=$!
-pids+=("$win98")
-other=win64
-[ "$arch" = win64 ] && other=
-VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh bash -c '
-  { [ -z "$1" ] || ctest --preset "$1" -LE blackbox; } &&
-  ctest --preset "$2" -j 8 -LE win98 --timeout 600' - "$other" "$arch"
-status=0
-wait $win98 || status=$?
-echo "Under Wine reporting a Russian Windows 98:"
-cat "$win98_log"
-[ $status -eq 0 ] || exit $status
-
-if [ "$arch" = win64 ]; then
-  wait "$guest" || { cat "$guest_log"; exit 1; }
-  cat "$guest_log"
+# $1: the label; $2: the pid; $3: its log.
+finish() {
+  local status=0
+  wait "$2" || status=$?
+  echo "$1:"
+  cat "$3"
+  [ $status -eq 0 ] || { echo "$1: failed."; exit $status; }
+}
+if [ "$arch" = win32 ]; then
+  stamp "The 64-bit build's core and platform tests under the host's 64-bit Wine:"
+  VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh ctest --preset win64 -LE blackbox --timeout 600
+  finish "The 32-bit exe in the root, at native speed" "$root32" "$root_tests"
+  finish "The 32-bit exe in the root, under Wine reporting a Russian Windows 98" "$win98" "$win98_log"
+  ran="Ran: every runtime test on the shipped 32-bit exe in the root at native speed (bubblewrap),"
+  ran+=" and the core and platform tests of the 64-bit build under the host's 64-bit Wine."
+else
+  VIGILO_OWN_DISPLAY=1 VIGILO_WINE_VERSION=win98 LANG=ru_RU.UTF-8 scripts/with-wine.sh \
+    ctest --preset win64 -L win98 -j 4 --timeout 600 >"$win98_log" 2>&1 &
+  win98=$!
+  pids+=("$win98")
+  VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh ctest --preset win64 -j 8 -LE win98 --timeout 600
+  finish "Under Wine reporting a Russian Windows 98" "$win98" "$win98_log"
+  finish "The root booted in QEMU, made" "$guest" "$guest_log"
   scripts/guest-test.sh
+  ran="Ran: every runtime test on the 64-bit build under the host's 64-bit Wine;"
+  ran+=" the 32-bit exe's tests in the root booted in QEMU."
 fi
-
-ran="Ran: every runtime test on the $arch build under $( [ "$arch" = win32 ] && echo "native 32-bit" || echo "64-bit") Wine"
-[ -z "$other" ] || ran+=", and the core and platform tests of the $other build"
-[ "$arch" = win32 ] || ran+="; the 32-bit build's tests in the emulated PC"
-echo "$ran."
+echo "$ran"
 echo "All tests passed in $(( $(date +%s) - start )) s."

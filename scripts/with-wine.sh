@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Runs a command with a throw-away Wine prefix and, when needed, a virtual
-# display: one prefix per run, since a fresh one takes a while to make.
+# display (scripts/with-display.sh): one prefix per run.
 set -euo pipefail
+
+# On a display: cleared up after this script's own clean-up below.
+if [ -z "${DISPLAY:-}" ] || [ "${VIGILO_OWN_DISPLAY:-}" = 1 ]; then
+  exec "$(dirname "$0")/with-display.sh" "$0" "$@"
+fi
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -11,24 +16,12 @@ export PATH
 export WINEPREFIX="${VIGILO_WINEPREFIX:-$(mktemp -d -t vigilo-wine.XXXXXX)}"
 keep_prefix=${VIGILO_WINEPREFIX:+1}
 
-xvfb_pid=""
 cleanup() {
   wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   [ -z "$keep_prefix" ] && rm -rf "$WINEPREFIX"
   return 0
 }
 trap cleanup EXIT
-
-if [ -z "${DISPLAY:-}" ] || [ "${VIGILO_OWN_DISPLAY:-}" = 1 ]; then
-  # Xvfb picks a free display itself, so runs side by side never share one.
-  display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-  xvfb_pid=$!
-  for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-  export DISPLAY=":$(head -n 1 "$display_file")"
-  rm -f "$display_file"
-fi
 
 "$(dirname "$0")/wine-prefix.sh"
 # VIGILO_WINE_VERSION=win98 makes Wine report that Windows version to every program.
