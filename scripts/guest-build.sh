@@ -49,5 +49,6 @@ chmod 644 "$out/vmlinuz" "$out/initrd.img"
 # Room for the runs' Wine prefixes (two at once, up to 1 GiB each) beside
 # the system; the image is sparse, so the room costs nothing until used.
 size_mb=$(( $(du -sm "$tree" | cut -f1) + 6144 ))
-mke2fs -q -t ext4 -d "$tree" "$out/root.img" "${size_mb}M"
+truncate -s "${size_mb}M" "$out/root.img"
+mke2fs -q -t ext4 -d "$tree" "$out/root.img"
 rm -rf "$tree"

@@ -20,22 +20,33 @@ make_root() {
   exec 8>"$cache/root.lock"
   flock 8
   [ -d "$root" ] && return 0
-  local t0 partial
+  # Global: the clean-up trap reads them. A half-made root is also removed
+  # before the next is made: the lock passes to root-build.sh's processes, so
+  # that waits until any left running have ended.
+  as_root=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo -n true 2>/dev/null ||
+      { echo "Making the 32-bit root needs root (debootstrap), and sudo is not available without a password." >&2; exit 1; }
+    as_root=(sudo -n)
+  fi
+  local t0
   t0=$(date +%s)
   echo "Making the 32-bit root in $root (once per machine)..."
-  rm -rf "$cache"/root-* "$cache"/root-partial.*
+  # An older recipe's root, the prefix templates its Wine made, a half-made one.
+  "${as_root[@]}" rm -rf "$cache"/root-???????????????? "$cache/root-prefixes" "$cache"/root-partial.*
   partial=$(mktemp -d "$cache/root-partial.XXXXXX")
-  trap 'rm -rf "$partial" "$partial.log"' EXIT
-  "$here/scripts/root-build.sh" "$partial" "$partial.log"
-  mv -T "$partial" "$root"
-  rm -f "$partial.log"
+  trap '"${as_root[@]}" rm -rf "$partial" "$partial.log"' EXIT
+  trap 'exit 143' TERM INT
+  "${as_root[@]}" "$here/scripts/root-build.sh" "$partial" "$partial.log"
+  "${as_root[@]}" mv -T "$partial" "$root"
+  "${as_root[@]}" rm -f "$partial.log"
   trap - EXIT
   echo "32-bit root made in $(( $(date +%s) - t0 )) s: $(du -sh "$root" | cut -f1)."
 }
 
 run() {
   [ -d "$root" ] || { echo "The 32-bit root is not made yet (scripts/root.sh make)." >&2; exit 1; }
-  local templates=$cache/root-wine name
+  local templates=$cache/root-prefixes name
   mkdir -p "$templates"
   # Its folders read-only on a fresh tmpfs, where mount points can be made.
   local args=() entry
@@ -48,10 +59,12 @@ run() {
     fi
   done
   # /var/lib/xkb: where Xvfb writes the keymaps it compiles.
-  args+=(--proc /proc --dev /dev --tmpfs /dev/shm --tmpfs /tmp --tmpfs /var/tmp --tmpfs /var/lib/xkb
-    --tmpfs /root --bind "$templates" /root/.cache/vigilo/wine --bind "$here" "$here" --chdir "$PWD"
-    --unshare-pid --unshare-ipc --die-with-parent --clearenv
-    --setenv HOME /root --setenv WINEARCH "${WINEARCH:-win32}" --setenv PATH /usr/local/bin:/usr/bin:/bin --setenv LANG "${LANG:-C.UTF-8}")
+  args+=(--proc /proc --dev /dev --perms 1777 --tmpfs /dev/shm --perms 1777 --tmpfs /tmp
+    --perms 1777 --tmpfs /var/tmp --tmpfs /var/lib/xkb --tmpfs /root
+    --bind "$templates" /root/.cache/vigilo/wine --bind "$here" "$here" --chdir "$PWD"
+    --unshare-pid --unshare-ipc --die-with-parent --clearenv --setenv HOME /root
+    --setenv PATH /usr/local/bin:/usr/bin:/bin --setenv LANG "${LANG:-C.UTF-8}"
+    --setenv WINEARCH "${WINEARCH:-win32}")  # 32-bit prefixes, as on 32-bit Windows
   for name in $(compgen -e); do
     [[ $name == VIGILO_* ]] && args+=(--setenv "$name" "${!name}")
   done

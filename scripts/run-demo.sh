@@ -50,7 +50,8 @@ trap '[ -z "$wine_pid" ] || kill $wine_pid 2>/dev/null
   [ ${#in_root[@]} -gt 0 ] || WINEPREFIX=$prefix wineserver -k 2>/dev/null || true' EXIT
 echo "No display found: started a virtual display ($DISPLAY)."
 # Wine's virtual desktop draws the window frame, as a window manager would.
-wine_in_demo wine explorer /desktop=Vigilo,640x480 vigilo.exe &
+# Its output would only be noise once Ctrl-C has ended the display.
+wine_in_demo wine explorer /desktop=Vigilo,640x480 vigilo.exe 2>/dev/null &
 wine_pid=$!
 # Running means Vigilo's own window is there, not just that Wine started.
 shown() { xdotool search --name '^Vigilo v1\.0' >/dev/null 2>&1; }

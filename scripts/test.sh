@@ -51,7 +51,7 @@ cmake --preset win32-tests -DVIGILO_TIME_SCALE=$scale >/dev/null
 
 root_tests=build/root-tests.log
 win98_log=build/win98-tests.log
-guest_log=build/guest-make.log
+guest_log=build/guest-test.log
 if [ "$arch" = win32 ]; then
   # Each with a display, prefix and Wine server of its own.
   VIGILO_OWN_DISPLAY=1 scripts/root.sh run scripts/with-wine.sh \
@@ -63,8 +63,10 @@ if [ "$arch" = win32 ]; then
   pids+=("$root32" "$win98")
 else
   scripts/setup.sh qemu
-  # The guest's image and prefixes, made beside the host's tests.
-  nice -n 10 scripts/guest-test.sh make >"$guest_log" 2>&1 &
+  # The guest (made first where it is not) runs on one core beside the
+  # host's builds and tests on the other: alone, on both, it would finish
+  # sooner, but the whole run would then wait for it after them.
+  scripts/guest-test.sh >"$guest_log" 2>&1 &
   guest=$!
   pids+=("$guest")
 fi
@@ -107,8 +109,7 @@ else
   pids+=("$win98")
   VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh ctest --preset win64 -j 8 -LE win98 --timeout 600
   finish "Under Wine reporting a Russian Windows 98" "$win98" "$win98_log"
-  finish "The root booted in QEMU, made" "$guest" "$guest_log"
-  scripts/guest-test.sh
+  finish "The 32-bit exe in the root booted in QEMU" "$guest" "$guest_log"
   ran="Ran: every runtime test on the 64-bit build under the host's 64-bit Wine;"
   ran+=" the 32-bit exe's tests in the root booted in QEMU."
 fi
