@@ -25,9 +25,9 @@ lint: build
 
 # The Windows build the runtime commands use: the shipped win32 exe in the
 # project's 32-bit root where that runs here, else win64 on the host
-# (scripts/wine-arch.sh, which also says so). IN_ROOT runs a command there.
+# (scripts/wine-arch.sh, which also says so); $in_root runs a command there.
 ARCH = arch=$$(scripts/wine-arch.sh) && echo "Running the $$arch build." && \
-  in_root=$$([ $$arch = win32 ] && echo scripts/root.sh run) &&
+  in_root=$$([ $$arch = win64 ] || echo scripts/root.sh run) &&
 
 # The long soak: 10,000 watchdog ticks against real stand-in servers.
 # Outside ctest, whose time bound is for the default 1,500 ticks.
