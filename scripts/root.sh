@@ -37,7 +37,8 @@ make_root() {
   partial=$(mktemp -d "$cache/root-partial.XXXXXX")
   trap '"${as_root[@]}" rm -rf "$partial" "$partial.log"' EXIT
   trap 'exit 143' TERM INT
-  "${as_root[@]}" "$here/scripts/root-build.sh" "$partial" "$partial.log"
+  "${as_root[@]}" "$here/scripts/root-build.sh" "$partial" "$partial.log" ||
+    { echo "Making the 32-bit root failed; the end of its log:"; tail -n 20 "$partial.log"; exit 1; }
   "${as_root[@]}" mv -T "$partial" "$root"
   "${as_root[@]}" rm -f "$partial.log"
   trap - EXIT
