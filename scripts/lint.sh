@@ -40,7 +40,7 @@ tidy() {
   [ ${#files[@]} -eq 0 ] && return 0
   printf '%s\n' "${files[@]}" |
     xargs -P "$(nproc)" -n 4 clang-tidy --quiet -p "$build" "$@" \
-      2> >(grep -v '^[0-9]* warnings\? generated\.$' >&2) || status=1
+      2> >(grep -v '^[0-9]* warnings\? generated\.$\|^\[[0-9]*/[0-9]*\] Processing file ' >&2) || status=1
 }
 tidy build/native
 tidy build/win32-tests $(mingw_args i686-w64-mingw32-g++-posix)
