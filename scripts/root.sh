@@ -32,8 +32,10 @@ make_root() {
   local t0
   t0=$(date +%s)
   echo "Making the 32-bit root in $root (once per machine)..."
-  # An older recipe's root, the prefix templates its Wine made, a half-made one.
-  "${as_root[@]}" rm -rf "$cache"/root-???????????????? "$cache/root-prefixes" "$cache"/root-partial.*
+  # An older recipe's root, what was made from it (prefix templates, the
+  # QEMU guest), a half-made one.
+  "${as_root[@]}" rm -rf "$cache"/root-???????????????? "$cache/root-prefixes" "$cache"/root-partial.* \
+    "$cache"/image-* "$cache"/guest-????????????????
   partial=$(mktemp -d "$cache/root-partial.XXXXXX")
   trap '"${as_root[@]}" rm -rf "$partial" "$partial.log"' EXIT
   trap 'exit 143' TERM INT
