@@ -174,9 +174,10 @@ endforeach()
 # Each test's time bound in seconds, about twice its time on two cores with
 # the suites side by side and never under a minute, so that a fault fails
 # within it rather than after ctest's default. (Window's drawing is by far
-# the slowest part on the emulated PC: 266 s there, hence its wider bound.) VIGILO_TIME_SCALE stretches them for a slower machine: the
-# emulated PC, where this tree runs on the path without 32-bit Wine. The
-# soak's bound is for its default length; `make soak` runs it outside ctest.
+# the slowest part on the emulated PC: 266 s there, hence its wider bound.)
+# VIGILO_TIME_SCALE stretches them for a slower machine: the 32-bit root
+# booted in QEMU, where the kernel runs no 32-bit code. The soak's bound is
+# for its default length; `make soak` runs it outside ctest.
 set(VIGILO_TIME_SCALE 1 CACHE STRING "How much slower than a two-core PC the tests run")
 foreach(bound
     core_tests:60 platform_tests:120

@@ -37,7 +37,7 @@ TEST(Startup, OutsideTheServersFolderShowsTheMessageAndEnds) {
               box = w;
           return box != nullptr;
         },
-        15000));
+        blackbox::Scaled(15000)));
     EXPECT_EQ(blackbox::TextOf(box), "Vigilo");
     std::vector<std::string> texts;
     std::vector<int> buttons;  // by id: the caption is in the system's language
@@ -58,7 +58,7 @@ TEST(Startup, OutsideTheServersFolderShowsTheMessageAndEnds) {
       EXPECT_FALSE(::IsWindowVisible(w) && blackbox::TextOf(w) == "Vigilo v1.0 by Valmo");
 
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(v.Exited(10000)) << "the program must end after OK";
+    EXPECT_TRUE(v.Exited(blackbox::Scaled(10000))) << "the program must end after OK";
     std::wstring stored;
     EXPECT_FALSE(blackbox::ReadStored(app, "SName", &stored)) << "nothing may be written";
   }
@@ -96,7 +96,7 @@ TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
   v.Click("Start");
   HWND server = nullptr;
   ASSERT_TRUE(blackbox::WaitFor([&] { return (server = blackbox::StandInWindow(name)) != nullptr; },
-                                10000));
+                                blackbox::Scaled(10000)));
   // The server got exactly the line shown, and was asked for a normal,
   // activated window (show state 1), not one minimised or hidden.
   std::string received;
@@ -114,7 +114,7 @@ TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
   ASSERT_TRUE(serverProcess);
 
   v.Close();
-  EXPECT_TRUE(v.Exited(10000));
+  EXPECT_TRUE(v.Exited(blackbox::Scaled(10000)));
   std::wstring stored;
   EXPECT_FALSE(blackbox::ReadStored(app, "SName", &stored));
   // Vigilo has ended: the server still answers, and runs.
