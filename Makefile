@@ -25,14 +25,13 @@ lint: build
 
 # The Windows build the runtime commands use: the shipped win32 exe in the
 # project's 32-bit root where that runs here, else win64 on the host
-# (scripts/wine-arch.sh, which also says so); $in_root runs a command there.
-ARCH = arch=$$(scripts/wine-arch.sh) && echo "Running the $$arch build." && \
-  in_root=$$([ $$arch = win64 ] || echo scripts/root.sh run) &&
+# (scripts/wine-arch.sh, which also says so).
+ARCH = arch=$$(scripts/wine-arch.sh) && echo "Running the $$arch build." &&
 
 # The long soak: 10,000 watchdog ticks against real stand-in servers.
 # Outside ctest, whose time bound is for the default 1,500 ticks.
 soak: build
-	@$(ARCH) VIGILO_OWN_DISPLAY=1 VIGILO_SOAK_TICKS=10000 $$in_root scripts/with-wine.sh \
+	@$(ARCH) VIGILO_OWN_DISPLAY=1 VIGILO_SOAK_TICKS=10000 scripts/root.sh on $$arch scripts/with-wine.sh \
 	  wine build/$$arch-tests/blackbox_tests.exe --gtest_filter='Soak.*'
 
 # Each fuzz target for 60 s under libFuzzer.

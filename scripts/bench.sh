@@ -12,9 +12,7 @@ native=$(build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_agg
   awk '/_median/ {sub(/_median/, "", $1); cpu[$1] = $4; printf "| %s | %s ns |\n", $1, $4}
        END {printf "\nBuildCommandLine / BareConcatenation: %.2fx\n", cpu["BuildCommandLine"] / cpu["BareConcatenation"]}')
 arch=${VIGILO_ARCH:-win32}
-in_root=()
-[ "$arch" = win32 ] && in_root=(scripts/root.sh run)
-wine=$(VIGILO_OWN_DISPLAY=1 "${in_root[@]}" scripts/with-wine.sh wine "build/$arch-tests/wine_bench.exe" \
+wine=$(VIGILO_OWN_DISPLAY=1 scripts/root.sh on "$arch" scripts/with-wine.sh wine "build/$arch-tests/wine_bench.exe" \
   "$(win "build/$arch/vigilo.exe")" "$(win "build/$arch/standin/nwserver.exe")" \
   "$(win "build/$arch/bench/floor.exe")" "$(win build/bench/folder)" \
   "${BENCH_PAIRS:-10}" | tr -d '\r')
@@ -22,7 +20,7 @@ wine=$(VIGILO_OWN_DISPLAY=1 "${in_root[@]}" scripts/with-wine.sh wine "build/$ar
 figures=$(cat <<MD
 <!-- figures: written by \`make bench\` -->
 Measured $(date -u +%Y-%m-%d) on $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores,
-$("${in_root[@]}" scripts/wine-bin/wine --version) with Xvfb, $(uname -sr). Reproduce with \`make bench\`.
+$(scripts/root.sh on "$arch" scripts/wine-bin/wine --version) with Xvfb, $(uname -sr). Reproduce with \`make bench\`.
 
 Native (Google Benchmark, median of 5 repetitions, CPU time per call):
 

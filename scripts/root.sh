@@ -5,6 +5,8 @@
 #                      moved into place; a half-made or outdated one removed)
 #   root.sh dir        prints its folder; fails while it is not made
 #   root.sh run CMD..  runs CMD in it under bubblewrap, in this folder
+#   root.sh on ARCH CMD..  runs CMD where ARCH's exe runs: win32 in the root,
+#                      win64 on the host
 # The root is bound read-only; /tmp, /var/tmp, /dev/shm and HOME are fresh
 # for each run, the clone is bound at its own path (the test exes have their
 # paths built in) and the Wine prefix templates come from the cache. Nothing
@@ -87,5 +89,6 @@ case ${1:-} in
   make) make_root ;;
   dir) [ -d "$root" ] && echo "$root" ;;
   run) shift; run "$@" ;;
-  *) echo "usage: root.sh make | dir | run COMMAND..." >&2; exit 2 ;;
+  on) shift; arch=$1; shift; if [ "$arch" = win32 ]; then run "$@"; else exec "$@"; fi ;;
+  *) echo "usage: root.sh make | dir | run COMMAND... | on ARCH COMMAND..." >&2; exit 2 ;;
 esac

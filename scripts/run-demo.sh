@@ -12,11 +12,9 @@ arch=${VIGILO_ARCH:-win32}
 rm -f build/demo/vigilo.png
 scripts/demo-folder.sh build/demo
 
-in_root=()
 # A prefix of its own that lasts between runs, so saved settings stay.
 prefix=$PWD/build/wineprefix
 if [ "$arch" = win32 ]; then
-  in_root=(scripts/root.sh run)
   prefix=$PWD/build/wineprefix-root
   echo "Running build/win32/vigilo.exe, the shipped 32-bit exe, under the 32-bit root's Wine at native speed."
 elif scripts/root.sh dir >/dev/null; then
@@ -34,7 +32,7 @@ fi
 
 # Runs $@ in build/demo under the build's Wine, with the demo's prefix.
 wine_in_demo() {
-  "${in_root[@]}" env WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$prefix" \
+  scripts/root.sh on "$arch" env WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$prefix" \
     PATH="$PWD/scripts/wine-bin:$PATH" bash -c 'scripts/wine-prefix.sh && cd build/demo && exec "$@"' - "$@"
 }
 
@@ -47,7 +45,7 @@ fi
 wine_pid=
 # The root's Wine ends with its sandbox; the host's is told to.
 trap '[ -z "$wine_pid" ] || kill $wine_pid 2>/dev/null
-  [ ${#in_root[@]} -gt 0 ] || WINEPREFIX=$prefix wineserver -k 2>/dev/null || true' EXIT
+  [ "$arch" = win32 ] || WINEPREFIX=$prefix wineserver -k 2>/dev/null || true' EXIT
 echo "No display found: started a virtual display ($DISPLAY)."
 # Wine's virtual desktop draws the window frame, as a window manager would.
 # Its output would only be noise once Ctrl-C has ended the display.

@@ -8,13 +8,11 @@ cd "$(dirname "$0")/.."
   scripts/with-display.sh "$0" --on-display "$@"
 out=$(realpath -m "$2")
 arch=${VIGILO_ARCH:-win32}
-in_root=()
-[ "$arch" = win32 ] && in_root=(scripts/root.sh run)
 folder=build/shot
 rm -rf "$folder"
 VIGILO_ARCH=$arch scripts/demo-folder.sh "$folder"
 # Wine runs until the picture is taken, then with-wine.sh clears it away.
-"${in_root[@]}" scripts/with-wine.sh bash -c 'cd "$1" && { wine explorer /desktop=Vigilo,600x440 vigilo.exe & } &&
+scripts/root.sh on "$arch" scripts/with-wine.sh bash -c 'cd "$1" && { wine explorer /desktop=Vigilo,600x440 vigilo.exe & } &&
   until [ -f taken ]; do sleep 0.2; done' - "$folder" &
 wine=$!
 sleep 8
