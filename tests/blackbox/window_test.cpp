@@ -493,15 +493,21 @@ std::vector<DWORD> CaptureClient(const blackbox::Vigilo& v, HWND elsewhere) {
   // Painted now, by its own thread, before this one goes on.
   ::RedrawWindow(v.main(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  std::vector<DWORD> last, now = Grab(v.main());
-  blackbox::WaitFor(
+  // Settled: two grabs a step apart agree, each taken once Vigilo's thread has
+  // answered a message, so that what it painted has reached the screen. Two
+  // grabs back to back agree even on a window its thread has not painted yet.
+  std::vector<DWORD> last, now;
+  EXPECT_TRUE(blackbox::WaitFor(
       [&] {
         Pump();
+        DWORD_PTR answer = 0;
+        ::SendMessageTimeoutA(v.main(), WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer);
         last.swap(now);
         now = Grab(v.main());
         return now == last;
       },
-      10000, 300);
+      10000, 300))
+      << "the window keeps changing";
   ::SetWindowPos(v.main(), HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return now;
 }
