@@ -3,7 +3,7 @@
 # bookworm root with 32- and 64-bit Wine, Xvfb, Wine's fonts, the
 # ru_RU.UTF-8 locale and ctest, and nothing the host has to lend it but a
 # kernel. It runs under bubblewrap where the kernel runs 32-bit code
-# (scripts/in-root.sh), else booted in QEMU (scripts/guest-build.sh adds a
+# (scripts/root.sh), else booted in QEMU (scripts/guest-build.sh adds a
 # kernel to a copy). The host itself gets no i386 package.
 # Everything that mounts runs in a mount namespace of its own, so a run that
 # is stopped leaves nothing mounted on the host.

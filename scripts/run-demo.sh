@@ -32,8 +32,8 @@ fi
 
 # Runs $@ in build/demo under the build's Wine, with the demo's prefix.
 wine_in_demo() {
-  scripts/root.sh on "$arch" env WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$prefix" \
-    PATH="$PWD/scripts/wine-bin:$PATH" bash -c 'scripts/wine-prefix.sh && cd build/demo && exec "$@"' - "$@"
+  VIGILO_WINEPREFIX=$prefix scripts/root.sh on "$arch" scripts/with-wine.sh \
+    bash -c 'cd build/demo && exec "$@"' - "$@"
 }
 
 if [ "${1:-}" != --virtual ]; then

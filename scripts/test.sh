@@ -19,6 +19,15 @@ pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
 mkdir -p build
 stamp() { echo "[$(( $(date +%s) - start )) s] $*"; }
+win98_log=build/win98-tests.log
+# In the background, where build $1's exe runs: Wine reporting a Russian
+# Windows 98, with a display, prefix and Wine server of its own.
+start_win98() {
+  VIGILO_OWN_DISPLAY=1 VIGILO_WINE_VERSION=win98 LANG=ru_RU.UTF-8 scripts/root.sh on "$1" scripts/with-wine.sh \
+    ctest --preset "$1" -L win98 -j 4 --timeout 600 >"$win98_log" 2>&1 &
+  win98=$!
+  pids+=("$win98")
+}
 build() {
   local preset
   for preset; do
@@ -50,17 +59,14 @@ scale=1
 cmake --preset win32-tests -DVIGILO_TIME_SCALE=$scale >/dev/null
 
 root_tests=build/root-tests.log
-win98_log=build/win98-tests.log
 guest_log=build/guest-test.log
 if [ "$arch" = win32 ]; then
   # Each with a display, prefix and Wine server of its own.
   VIGILO_OWN_DISPLAY=1 scripts/root.sh run scripts/with-wine.sh \
     ctest --preset win32 -j 8 -LE win98 --timeout 600 >"$root_tests" 2>&1 &
   root32=$!
-  VIGILO_OWN_DISPLAY=1 VIGILO_WINE_VERSION=win98 LANG=ru_RU.UTF-8 scripts/root.sh run scripts/with-wine.sh \
-    ctest --preset win32 -L win98 -j 4 --timeout 600 >"$win98_log" 2>&1 &
-  win98=$!
-  pids+=("$root32" "$win98")
+  pids+=("$root32")
+  start_win98 win32
 else
   scripts/setup.sh qemu
   # The guest (made first where it is not) runs on one core beside the
@@ -103,10 +109,7 @@ if [ "$arch" = win32 ]; then
   ran="Ran: every runtime test on the shipped 32-bit exe in the root at native speed (bubblewrap),"
   ran+=" and the core and platform tests of the 64-bit build under the host's 64-bit Wine."
 else
-  VIGILO_OWN_DISPLAY=1 VIGILO_WINE_VERSION=win98 LANG=ru_RU.UTF-8 scripts/with-wine.sh \
-    ctest --preset win64 -L win98 -j 4 --timeout 600 >"$win98_log" 2>&1 &
-  win98=$!
-  pids+=("$win98")
+  start_win98 win64
   VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh ctest --preset win64 -j 8 -LE win98 --timeout 600
   finish "Under Wine reporting a Russian Windows 98" "$win98" "$win98_log"
   finish "The 32-bit exe in the root booted in QEMU" "$guest" "$guest_log"

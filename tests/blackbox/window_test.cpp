@@ -493,9 +493,8 @@ std::vector<DWORD> CaptureClient(const blackbox::Vigilo& v, HWND elsewhere) {
   // Painted now, by its own thread, before this one goes on.
   ::RedrawWindow(v.main(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  // Settled: two grabs a step apart agree, each taken once Vigilo's thread has
-  // answered a message, so that what it painted has reached the screen. Two
-  // grabs back to back agree even on a window its thread has not painted yet.
+  // Settled: two grabs a step apart agree (back to back, even unpainted ones
+  // would), each once Vigilo's thread has answered, its painting on screen.
   std::vector<DWORD> last, now;
   EXPECT_TRUE(blackbox::WaitFor(
       [&] {
