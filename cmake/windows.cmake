@@ -78,7 +78,8 @@ add_executable(platform_tests
   tests/wine/store_test.cpp
   tests/wine/shell_test.cpp
   tests/wine/process_test.cpp
-  tests/wine/window_list_test.cpp)
+  tests/wine/window_list_test.cpp
+  tests/wine/owner_test.cpp)
 target_link_libraries(platform_tests PRIVATE vigilo_win GTest::gtest_main ${STATIC_LINK})
 target_compile_definitions(platform_tests PRIVATE STANDIN_EXE="${WIN_STANDIN_EXE}")
 add_test(NAME platform_tests COMMAND platform_tests)

@@ -1,8 +1,10 @@
-// Move-only owners of kernel handles, GDI objects and registry keys, and
-// functions looked up at run time.
+// The owners of kernel handles, registry keys and GDI objects, and functions
+// looked up at run time.
 #pragma once
 
 #include <windows.h>
+
+#include "platform/unique.h"
 
 namespace platform {
 
@@ -17,77 +19,26 @@ Fn Proc(HMODULE module, const char* name) {
              : nullptr;
 }
 
-class UniqueHandle {
- public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : h_(h) {}
-  ~UniqueHandle() { reset(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : h_(other.release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-  HANDLE release() {
-    HANDLE h = h_;
-    h_ = nullptr;
-    return h;
-  }
-  void reset(HANDLE h = nullptr) {
-    if (*this) ::CloseHandle(h_);
-    h_ = h;
-  }
-
- private:
-  HANDLE h_ = nullptr;
+// Kernel objects: processes, threads, jobs, snapshots. Some calls fail with
+// INVALID_HANDLE_VALUE rather than null.
+struct CloseKernelHandle {
+  static bool Holds(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  void operator()(HANDLE h) const { ::CloseHandle(h); }
 };
+using UniqueHandle = Unique<HANDLE, CloseKernelHandle>;
 
-// A GDI object (font, brush, bitmap) deleted with its owner; deleting one
-// still selected into a window fails, so owners outlive their users.
+struct CloseRegistryKey : NullIsNone {
+  void operator()(HKEY key) const { ::RegCloseKey(key); }
+};
+using UniqueKey = Unique<HKEY, CloseRegistryKey>;
+
+// A GDI object (font, brush, bitmap); deleting one still selected into a
+// window fails, so owners outlive their users.
+struct DeleteGdiObject : NullIsNone {
+  void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
+};
 template <typename Object>
-class UniqueGdiObject {
- public:
-  UniqueGdiObject() = default;
-  explicit UniqueGdiObject(Object object) : object_(object) {}
-  ~UniqueGdiObject() {
-    if (object_) ::DeleteObject(object_);
-  }
-  UniqueGdiObject(const UniqueGdiObject&) = delete;
-  UniqueGdiObject& operator=(const UniqueGdiObject&) = delete;
-  UniqueGdiObject(UniqueGdiObject&& other) noexcept : object_(other.object_) {
-    other.object_ = nullptr;
-  }
-  UniqueGdiObject& operator=(UniqueGdiObject&& other) noexcept {
-    if (this != &other) {
-      if (object_) ::DeleteObject(object_);
-      object_ = other.object_;
-      other.object_ = nullptr;
-    }
-    return *this;
-  }
-  Object get() const { return object_; }
-
- private:
-  Object object_ = nullptr;
-};
+using UniqueGdiObject = Unique<Object, DeleteGdiObject>;
 using UniqueFont = UniqueGdiObject<HFONT>;
-
-class UniqueKey {
- public:
-  UniqueKey() = default;
-  ~UniqueKey() {
-    if (key_) ::RegCloseKey(key_);
-  }
-  UniqueKey(const UniqueKey&) = delete;
-  UniqueKey& operator=(const UniqueKey&) = delete;
-  HKEY get() const { return key_; }
-  HKEY* out() { return &key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 }  // namespace platform

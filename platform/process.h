@@ -3,13 +3,25 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/unique.h"
 
 namespace platform {
 
 // An opaque kernel handle; 0 is none.
 using Handle = std::uintptr_t;
+
+class ProcessApi;
+
+// Closes through the process service that opened the handle.
+struct CloseThroughService : NullIsNone {
+  ProcessApi* service = nullptr;
+  void operator()(Handle handle) const;
+};
+using OwnedHandle = Unique<Handle, CloseThroughService>;
 
 struct Luid {
   uint32_t lowPart = 0;
@@ -32,10 +44,10 @@ constexpr int kShowNormal = 1;
 struct LaunchResult {
   bool ok = false;
   int32_t pid = 0;
-  Handle process = 0;  // owned by the caller; keeps the id from being reused
-  // Owned by the caller: the job that holds the process and every process it
-  // starts. 0 where jobs cannot be used (9x, NT 4.0, a job that refuses).
-  Handle job = 0;
+  OwnedHandle process;  // keeps the id from being reused
+  // The job that holds the process and every process it starts. None where
+  // jobs cannot be used (9x, NT 4.0, a job that refuses).
+  OwnedHandle job;
   std::string error;  // the system's reason, when !ok
 };
 
@@ -61,49 +73,12 @@ class ProcessApi {
   // system's reason, when they cannot be listed.
   virtual bool JobProcesses(Handle job, std::vector<uint32_t>* ids, std::string* error) = 0;
   virtual bool TerminateJobObject(Handle job, uint32_t exitCode) = 0;
+
+  // The owner of a handle this service opened.
+  OwnedHandle Own(Handle handle) { return OwnedHandle(handle, CloseThroughService{{}, this}); }
 };
 
-// Owns one handle of the process service and closes it through that
-// service: move-only, so that a handle has exactly one owner.
-class OwnedHandle {
- public:
-  OwnedHandle() = default;
-  OwnedHandle(ProcessApi& api, Handle handle) : api_(handle != 0 ? &api : nullptr), h_(handle) {}
-  ~OwnedHandle() { reset(); }
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-  OwnedHandle(OwnedHandle&& other) noexcept : api_(other.api_), h_(other.h_) {
-    other.api_ = nullptr;
-    other.h_ = 0;
-  }
-  OwnedHandle& operator=(OwnedHandle&& other) noexcept {
-    if (this != &other) {
-      reset();
-      api_ = other.api_;
-      h_ = other.h_;
-      other.api_ = nullptr;
-      other.h_ = 0;
-    }
-    return *this;
-  }
-  Handle get() const { return h_; }
-  explicit operator bool() const { return h_ != 0; }
-  void reset() {
-    if (h_ != 0) api_->CloseHandle(h_);
-    api_ = nullptr;
-    h_ = 0;
-  }
-
- private:
-  ProcessApi* api_ = nullptr;
-  Handle h_ = 0;
-};
-
-}  // namespace platform
-
-#include <memory>
-
-namespace platform {
+inline void CloseThroughService::operator()(Handle handle) const { service->CloseHandle(handle); }
 
 // The system's own process and token calls.
 std::unique_ptr<ProcessApi> CreateSystemProcessApi();

@@ -88,13 +88,13 @@ class SystemProcessApi : public ProcessApi {
         JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
         limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_BREAKAWAY_OK;
         jobs_.set(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
-        if (jobs_.assign(job.get(), info.hProcess)) result.job = Of(job.release());
+        if (jobs_.assign(job.get(), info.hProcess)) result.job = Own(Of(job.release()));
       }
       ::ResumeThread(thread.get());
     }
     result.ok = true;
     result.pid = static_cast<int32_t>(info.dwProcessId);
-    result.process = Of(info.hProcess);
+    result.process = Own(Of(info.hProcess));
     return result;
   }
 

@@ -1,6 +1,7 @@
 // Per-user settings store: texts addressed by application, section and key.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -19,12 +20,6 @@ class SettingsStore {
   virtual bool Write(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& value, std::string* error) = 0;
 };
-
-}  // namespace platform
-
-#include <memory>
-
-namespace platform {
 
 // HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<app>\<section>,
 // one REG_SZ value per key: the classic home of a program's own settings.

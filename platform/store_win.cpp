@@ -43,7 +43,7 @@ class RegistryStore : public SettingsStore {
     foreign->clear();
     UniqueKey k;
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE,
-                        k.out()) != ERROR_SUCCESS)
+                        k.put()) != ERROR_SUCCESS)
       return fallback;
     DWORD type = 0, size = 0;
     if (::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
@@ -67,7 +67,7 @@ class RegistryStore : public SettingsStore {
              const std::string& value, std::string* error) override {
     UniqueKey k;
     LONG status = ::RegCreateKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, nullptr, 0,
-                                    KEY_SET_VALUE, nullptr, k.out(), nullptr);
+                                    KEY_SET_VALUE, nullptr, k.put(), nullptr);
     if (status == ERROR_SUCCESS)
       status = ::RegSetValueExA(k.get(), key.c_str(), 0, REG_SZ,
                                 reinterpret_cast<const BYTE*>(value.c_str()),

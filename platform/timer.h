@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace platform {
 
@@ -16,12 +17,6 @@ class Timer {
   // while the machine sleeps (GetTickCount).
   virtual uint32_t Now() const = 0;
 };
-
-}  // namespace platform
-
-#include <memory>
-
-namespace platform {
 
 // Ticks arrive as WM_TIMER with this id at the window (an HWND).
 std::unique_ptr<Timer> CreateWindowTimer(void* window, unsigned id);

@@ -1,5 +1,7 @@
 #include "supervision/supervisor.h"
 
+#include <utility>
+
 #include "server/command_line.h"
 #include "supervision/window_finder.h"
 
@@ -24,8 +26,8 @@ Supervisor::Supervisor(Host& host, platform::Timer& timer, platform::ProcessApi&
 void Supervisor::Start_Click() {
   platform::LaunchResult launched = processes_.Launch(host_.CommandLine(), platform::kShowNormal);
   if (launched.ok) {
-    serverProcess_ = platform::OwnedHandle(processes_, launched.process);
-    serverJob_ = platform::OwnedHandle(processes_, launched.job);
+    serverProcess_ = std::move(launched.process);
+    serverJob_ = std::move(launched.job);
     serverPid_ = launched.pid;
   } else {
     // Arm the timer all the same: the watchdog retries at each check until

@@ -71,7 +71,7 @@ inline std::string StoredKey(const std::string& app) {
 inline bool ReadStoredValue(const std::string& app, const char* key, std::wstring* value,
                             DWORD* type) {
   platform::UniqueKey k;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, StoredKey(app).c_str(), 0, KEY_QUERY_VALUE, k.out()) !=
+  if (::RegOpenKeyExA(HKEY_CURRENT_USER, StoredKey(app).c_str(), 0, KEY_QUERY_VALUE, k.put()) !=
       ERROR_SUCCESS)
     return false;
   std::vector<wchar_t> buffer(1024);
@@ -88,7 +88,7 @@ inline bool ReadStoredValue(const std::string& app, const char* key, std::wstrin
 inline bool DeleteKeyTree(HKEY root, const std::string& path) {
   {
     platform::UniqueKey k;
-    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS) return true;
+    if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, k.put()) != ERROR_SUCCESS) return true;
     char name[256];
     DWORD size = sizeof name;
     while (::RegEnumKeyExA(k.get(), 0, name, &size, nullptr, nullptr, nullptr, nullptr) ==

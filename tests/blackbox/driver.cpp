@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 #include "window/form1_win.h"
 #include "window/layout.h"
@@ -91,9 +92,29 @@ bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs) {
   }
 }
 
+std::string EnvText(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+int EnvInt(const char* name, int fallback) {
+  const char* value = std::getenv(name);
+  return value ? std::atoi(value) : fallback;
+}
+
 DWORD Scaled(DWORD ms) {
-  const char* scale = std::getenv("VIGILO_TIME_SCALE");
-  return scale && std::atoi(scale) > 1 ? ms * static_cast<DWORD>(std::atoi(scale)) : ms;
+  const int scale = EnvInt("VIGILO_TIME_SCALE", 1);
+  return scale > 1 ? ms * static_cast<DWORD>(scale) : ms;
+}
+
+std::string FileText(const std::string& path) {
+  std::string text;
+  if (FILE* in = std::fopen(path.c_str(), "rb")) {
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;) text.append(buffer, n);
+    std::fclose(in);
+  }
+  return text;
 }
 
 std::string ToAnsi(const std::wstring& text) {
@@ -136,6 +157,13 @@ std::string ClassOf(HWND window) {
   char name[64] = {};
   ::GetClassNameA(window, name, sizeof name);
   return name;
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> found;
+  for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    found.push_back(c);
+  return found;
 }
 
 std::string TitleOf(HWND window) {
@@ -187,11 +215,19 @@ DWORD ProcessOf(HWND window) {
   return pid;
 }
 
+platform::UniqueHandle OpenProcessOf(DWORD pid) {
+  return platform::UniqueHandle(
+      ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid));
+}
+
+bool EndProcess(DWORD pid, UINT exitCode, DWORD waitMs) {
+  const platform::UniqueHandle process = OpenProcessOf(pid);
+  if (!process || !::TerminateProcess(process.get(), exitCode)) return false;
+  return waitMs == 0 || ::WaitForSingleObject(process.get(), waitMs) == WAIT_OBJECT_0;
+}
+
 bool EndServer(HWND window) {
-  HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, ProcessOf(window));
-  if (!process) return false;
-  ::TerminateProcess(process, 3);
-  ::CloseHandle(process);
+  if (!EndProcess(ProcessOf(window), 3)) return false;
   return WaitFor([&] { return !::IsWindow(window); }, 10000, 5);
 }
 
@@ -263,12 +299,7 @@ Vigilo::~Vigilo() {
   ::WaitForSingleObject(process(), 5000);
   // And every server it launched: after a failed test one left running would
   // hold the runner's output open, and the failure would show only at its time bound.
-  for (DWORD server : ServersLaunchedBy(pid())) {
-    if (HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, server)) {
-      ::TerminateProcess(process, 0);
-      ::CloseHandle(process);
-    }
-  }
+  for (DWORD server : ServersLaunchedBy(pid())) EndProcess(server, 0);
 }
 
 HWND Vigilo::WaitForMainWindow(DWORD timeoutMs) {
@@ -377,11 +408,9 @@ std::vector<std::string> Probe::Ask(const char* message, const char* file, DWORD
   ::PostMessageA(vigilo_.main(), ::RegisterWindowMessageA(message), 0, 0);
   WaitFor([&] { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
   std::vector<std::string> lines;
-  if (FILE* in = std::fopen(path.c_str(), "r")) {
-    char line[512];
-    while (std::fgets(line, sizeof line, in)) lines.emplace_back(line, std::strcspn(line, "\n"));
-    std::fclose(in);
-  }
+  std::istringstream text(FileText(path));
+  for (std::string line; std::getline(text, line);)
+    lines.push_back(line.substr(0, line.find('\r')));
   return lines;
 }
 
@@ -395,7 +424,7 @@ void DeleteStored(const std::string& app) { wintest::DeleteStored(app); }
 void WriteStored(const std::string& app, const char* key, const std::wstring& value) {
   platform::UniqueKey k;
   ::RegCreateKeyExA(HKEY_CURRENT_USER, wintest::StoredKey(app).c_str(), 0, nullptr, 0,
-                    KEY_SET_VALUE, nullptr, k.out(), nullptr);
+                    KEY_SET_VALUE, nullptr, k.put(), nullptr);
   ::RegSetValueExW(k.get(), ToWide(key).c_str(), 0, REG_SZ,
                    reinterpret_cast<const BYTE*>(value.c_str()),
                    (static_cast<DWORD>(value.size()) + 1) * sizeof(wchar_t));

@@ -32,8 +32,16 @@ std::string FolderPath(const std::string& folder);
 // Polls until done() or the timeout; true when done.
 bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs = 100);
 
+// An environment variable's text, empty when unset; as a number, fallback
+// when unset.
+std::string EnvText(const char* name);
+int EnvInt(const char* name, int fallback);
+
 // VIGILO_TIME_SCALE: how much slower than here this machine runs (1 unless told).
 DWORD Scaled(DWORD ms);
+
+// The bytes of a file another process wrote; empty when there is none.
+std::string FileText(const std::string& path);
 
 std::string ToAnsi(const std::wstring& text);
 std::wstring ToWide(const std::string& text);
@@ -106,6 +114,9 @@ class Probe {
 
 std::string ClassOf(HWND window);
 
+// A window's children, first to last.
+std::vector<HWND> Children(HWND parent);
+
 // A top-level window's title, read without a message: another test's server
 // may be frozen.
 std::string TitleOf(HWND window);
@@ -115,6 +126,12 @@ std::vector<HWND> StandInWindows(const std::string& serverName);
 HWND StandInWindow(const std::string& serverName);
 
 DWORD ProcessOf(HWND window);
+
+// A process of the test's to wait on, query or end; empty once it is gone.
+platform::UniqueHandle OpenProcessOf(DWORD pid);
+// Ends a process with exitCode: true once it was asked to, or with waitMs,
+// once it has ended within that.
+bool EndProcess(DWORD pid, UINT exitCode, DWORD waitMs = 0);
 
 // The server dies, as a crash ends it: true once its window has gone with it.
 // (Closed by WM_CLOSE, a process takes Wine two seconds to end.)

@@ -29,11 +29,6 @@ using Counts = std::map<std::string, long>;
 const char* const kCountKinds[] = {"handles", "gdi", "windows", "private"};
 const long kPrivateGrowthLimit = 256 * 1024;
 
-int EnvInt(const char* name, int fallback) {
-  const char* value = std::getenv(name);
-  return value ? std::atoi(value) : fallback;
-}
-
 Counts Count(const blackbox::Probe& probe) {
   Counts counts;
   // Probing every handle value takes a while beside the churn.
@@ -129,12 +124,7 @@ class Soak {
 
   // A failed run leaves no server behind (it would hold the runner's output open).
   ~Soak() {
-    for (HWND w : ServerWindows()) {
-      HANDLE process = ::OpenProcess(PROCESS_TERMINATE, FALSE, blackbox::ProcessOf(w));
-      if (!process) continue;
-      ::TerminateProcess(process, 0);
-      ::CloseHandle(process);
-    }
+    for (HWND w : ServerWindows()) blackbox::EndProcess(blackbox::ProcessOf(w), 0);
   }
 
   int ticks() const { return ticks_; }
@@ -159,8 +149,8 @@ class Soak {
 };
 
 TEST(Soak, ThousandsOfRestartsLeakNothing) {
-  const int totalTicks = EnvInt("VIGILO_SOAK_TICKS", 1500);
-  const char* leak = std::getenv("VIGILO_SOAK_LEAK");
+  const int totalTicks = blackbox::EnvInt("VIGILO_SOAK_TICKS", 1500);
+  const std::string leak = blackbox::EnvText("VIGILO_SOAK_LEAK");
   const std::string name = "Soak " + std::to_string(::GetCurrentProcessId());
   // Titles change only when the soak changes them.
   blackbox::Vigilo v(
@@ -189,7 +179,7 @@ TEST(Soak, ThousandsOfRestartsLeakNothing) {
   // Cycles of five ticks: healthy, hung, healthy, healthy, gone; every 50th
   // cycle the relaunch fails first.
   for (int cycle = 0; soak.ticks() < totalTicks; ++cycle) {
-    if (leak && cycle == 10) {
+    if (!leak.empty() && cycle == 10) {
       for (int k = 0; k < 4; ++k)
         if (std::string(kCountKinds[k]) == leak)
           ::PostMessageA(v.main(), ::RegisterWindowMessageA("VigiloLeakProbe"), k, 0);
@@ -214,11 +204,10 @@ TEST(Soak, ThousandsOfRestartsLeakNothing) {
   ::DestroyWindow(other);
   EXPECT_EQ(v.LogCount(), 1001);
   EXPECT_EQ(v.LogSelection(), 1000);
-  HANDLE last = ::OpenProcess(SYNCHRONIZE, FALSE, blackbox::ProcessOf(soak.window()));
+  const platform::UniqueHandle last = blackbox::OpenProcessOf(blackbox::ProcessOf(soak.window()));
   v.Click("Kill");
   if (last) {
-    EXPECT_EQ(::WaitForSingleObject(last, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
-    ::CloseHandle(last);
+    EXPECT_EQ(::WaitForSingleObject(last.get(), 10000), static_cast<DWORD>(WAIT_OBJECT_0));
   }
   EXPECT_TRUE(blackbox::ServersLaunchedBy(v.pid()).empty()) << "orphaned servers";
 }

@@ -1,20 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "driver.h"
 #include "tests/expected.h"
 
 namespace {
 
 using blackbox::Server;
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> found;
-  for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
-    found.push_back(c);
-  return found;
-}
 
 TEST(Startup, OutsideTheServersFolderShowsTheMessageAndEnds) {
   const struct {
@@ -41,7 +32,7 @@ TEST(Startup, OutsideTheServersFolderShowsTheMessageAndEnds) {
     EXPECT_EQ(blackbox::TextOf(box), "Vigilo");
     std::vector<std::string> texts;
     std::vector<int> buttons;  // by id: the caption is in the system's language
-    for (HWND child : Children(box)) {
+    for (HWND child : blackbox::Children(box)) {
       std::string cls = blackbox::ClassOf(child);
       LONG style = ::GetWindowLongA(child, GWL_STYLE);
       if (cls == "Button") buttons.push_back(::GetDlgCtrlID(child));
@@ -99,18 +90,9 @@ TEST(Startup, ClosingTheWindowSavesNothingAndLeavesTheServerRunning) {
                                 blackbox::Scaled(10000)));
   // The server got exactly the line shown, and was asked for a normal,
   // activated window (show state 1), not one minimised or hidden.
-  std::string received;
-  if (FILE* f = std::fopen((v.folder() + "\\received.txt").c_str(), "rb")) {
-    char buffer[4096];
-    received.assign(buffer, std::fread(buffer, 1, sizeof buffer, f));
-    std::fclose(f);
-  }
-  EXPECT_EQ(received, shown + "\nshow state 1\n");
+  EXPECT_EQ(blackbox::FileText(v.folder() + "\\received.txt"), shown + "\nshow state 1\n");
 
-  DWORD serverPid = 0;
-  ::GetWindowThreadProcessId(server, &serverPid);
-  const platform::UniqueHandle serverProcess(
-      ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, serverPid));
+  const platform::UniqueHandle serverProcess = blackbox::OpenProcessOf(blackbox::ProcessOf(server));
   ASSERT_TRUE(serverProcess);
 
   v.Close();

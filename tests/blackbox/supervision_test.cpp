@@ -3,7 +3,7 @@
 // is its own ctest test, so the scenarios run side by side.
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <cstdlib>
 
 #include "driver.h"
 
@@ -96,12 +96,10 @@ void WorkedSequence(bool realTime) {
   v->Tick();
   ASSERT_TRUE(server = NewServerWindow(name, nullptr));
   v->Tick();
-  HANDLE last =
-      ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, blackbox::ProcessOf(server));
-  ASSERT_NE(last, nullptr);
+  const platform::UniqueHandle last = blackbox::OpenProcessOf(blackbox::ProcessOf(server));
+  ASSERT_TRUE(last);
   v->Click("Kill");
-  EXPECT_EQ(wintest::ExitCodeAfter(last, 10 * kSecond), 1u) << "killed with exit code 1";
-  ::CloseHandle(last);
+  EXPECT_EQ(wintest::ExitCodeAfter(last.get(), 10 * kSecond), 1u) << "killed with exit code 1";
   // Three kills. The NT family enables the debug privilege for each and
   // disables it again; Windows 9x has no tokens and makes none of these calls.
   const bool nt = (::GetVersion() & 0x80000000u) == 0;
@@ -166,10 +164,7 @@ TEST(Desktop, SleepWakeAndSessionEndRestartOnlyAHungServer) {
     ~Thaw() {
       blackbox::Freeze(vigilo, false);
       blackbox::Freeze(server, false);
-      if (HANDLE p = ::OpenProcess(PROCESS_TERMINATE, FALSE, server)) {
-        ::TerminateProcess(p, 1);
-        ::CloseHandle(p);
-      }
+      blackbox::EndProcess(server, 1);
     }
   } thaw{serverPid, v->pid()};
 
@@ -187,9 +182,8 @@ TEST(Desktop, SleepWakeAndSessionEndRestartOnlyAHungServer) {
   const std::string before = blackbox::TitleOf(server);
   ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::TitleOf(server) != before; }, 3000));
   blackbox::Freeze(serverPid, true);
-  char title[256] = {};
-  ::GetWindowTextA(server, title, sizeof title);
-  HWND ghost = blackbox::OtherProgramWindow(std::string(title) + " (Not Responding)");
+  const std::string title = blackbox::TitleOf(server);
+  HWND ghost = blackbox::OtherProgramWindow(title + " (Not Responding)");
   v->Tick();
   ::SendMessageTimeoutA(v->main(), WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, SMTO_NORMAL,
                         5 * kSecond, &answer);
@@ -269,12 +263,8 @@ TEST(Hosted, TheTerminalsWindowCountsOnlyWhileTheServerRuns) {
   ASSERT_TRUE(blackbox::WaitFor([&] { return shown(first[0]); }, blackbox::Scaled(10 * kSecond)));
   ::SetWindowTextA(terminal, (title + "3").c_str());
   v->Tick();
-  for (DWORD pid : blackbox::ServersLaunchedBy(v->pid())) {  // the relaunch ends
-    HANDLE p =
-        pid != first[0] ? ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr;
-    if (p && ::TerminateProcess(p, 0)) ::WaitForSingleObject(p, 10 * kSecond);
-    if (p) ::CloseHandle(p);
-  }
+  for (DWORD pid : blackbox::ServersLaunchedBy(v->pid()))  // the relaunch ends
+    if (pid != first[0]) blackbox::EndProcess(pid, 0, 10 * kSecond);
   ::SetWindowTextA(terminal, (title + "4").c_str());
   v->Tick();  // the terminal's window is left behind
   v->Click("Kill");
@@ -292,15 +282,8 @@ TEST(SlowStart, IsTakenAsShutDownAndRelaunched) {
   v->Click("Start");
   // Launch 1 has counted itself (and so taken its plan) but shows no window yet.
   const std::string counter = v->folder() + "\\nwstandin.count";
-  ASSERT_TRUE(blackbox::WaitFor(
-      [&] {
-        FILE* f = std::fopen(counter.c_str(), "r");
-        int launches = 0;
-        if (f && std::fscanf(f, "%d", &launches) != 1) launches = 0;
-        if (f) std::fclose(f);
-        return launches == 1;
-      },
-      blackbox::Scaled(10 * kSecond)));
+  ASSERT_TRUE(blackbox::WaitFor([&] { return std::atoi(blackbox::FileText(counter).c_str()) == 1; },
+                                blackbox::Scaled(10 * kSecond)));
   v->Tick();
   EXPECT_EQ(v->Log(), (Lines{"Server killed", "Server shut down...Restarting"}));
   // The relaunch (launch 2) shows its window at once.

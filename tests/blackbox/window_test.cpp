@@ -56,8 +56,7 @@ void ExpectLayout(const blackbox::Vigilo& v, int dpi, bool frameAtDpi = true) {
     EXPECT_EQ(client.bottom, window::TwipsToPixels(window::kClientHeightTwips, dpi)) << dpi;
   }
   int shown = 0;
-  for (HWND c = ::GetWindow(v.main(), GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
-    shown += ::IsWindowVisible(c) ? 1 : 0;
+  for (HWND c : blackbox::Children(v.main())) shown += ::IsWindowVisible(c) ? 1 : 0;
   EXPECT_EQ(shown, window::kControlCount);
   for (const window::ControlSpec& spec : window::kControls) {
     SCOPED_TRACE(std::string(spec.name) + " at " + std::to_string(dpi) + " DPI");

@@ -187,10 +187,10 @@ class Processes : public platform::ProcessApi {
     }
     r.ok = true;
     r.pid = nextPid++;
-    r.process = NewHandle(r.pid);
+    r.process = Own(NewHandle(r.pid));
     if (jobs) {
-      r.job = NewHandle(-r.pid);
-      jobProcesses[r.job] = {static_cast<uint32_t>(r.pid)};
+      r.job = Own(NewHandle(-r.pid));
+      jobProcesses[r.job.get()] = {static_cast<uint32_t>(r.pid)};
     }
     return r;
   }

@@ -91,23 +91,22 @@ TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
                        : platform::CreateSystemProcessApi();
     platform::LaunchResult r = api->Launch(StandIn("Jobs"), platform::kShowNormal);
     ASSERT_TRUE(r.ok) << r.error;
-    const platform::OwnedHandle process(*api, r.process), job(*api, r.job);
-    EXPECT_EQ(r.job == 0, refused);
-    EXPECT_EQ(::WaitForSingleObject(reinterpret_cast<HANDLE>(r.process), 10000),
+    EXPECT_EQ(!r.job, refused);
+    EXPECT_EQ(::WaitForSingleObject(reinterpret_cast<HANDLE>(r.process.get()), 10000),
               static_cast<DWORD>(WAIT_OBJECT_0))
         << "the launcher ends";
-    EXPECT_FALSE(api->Running(r.process));
+    EXPECT_FALSE(api->Running(r.process.get()));
     if (!refused) {
       std::vector<uint32_t> ids;
       std::string error;
-      ASSERT_TRUE(api->JobProcesses(r.job, &ids, &error)) << error;
+      ASSERT_TRUE(api->JobProcesses(r.job.get(), &ids, &error)) << error;
       ASSERT_EQ(ids.size(), 1u);
       EXPECT_NE(ids[0], static_cast<uint32_t>(r.pid));
       const platform::UniqueHandle server(
           ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, ids[0]));
-      EXPECT_TRUE(api->TerminateJobObject(r.job, 1));
+      EXPECT_TRUE(api->TerminateJobObject(r.job.get(), 1));
       EXPECT_EQ(ExitCodeAfter(server.get(), 10000), 1u);
-      ASSERT_TRUE(api->JobProcesses(r.job, &ids, &error)) << error;
+      ASSERT_TRUE(api->JobProcesses(r.job.get(), &ids, &error)) << error;
       EXPECT_TRUE(ids.empty());
     }
   }
@@ -117,13 +116,12 @@ TEST(Jobs, TheJobFollowsWhatTheLaunchStartsAndEndsItAll) {
   auto api = platform::CreateSystemProcessApi();
   platform::LaunchResult r = api->Launch(StandIn("Away"), platform::kShowNormal);
   ASSERT_TRUE(r.ok) << r.error;
-  const platform::OwnedHandle process(*api, r.process), job(*api, r.job);
-  ASSERT_NE(r.job, 0u);
-  EXPECT_EQ(ExitCodeAfter(reinterpret_cast<HANDLE>(r.process), 10000), 0u)
+  ASSERT_TRUE(r.job);
+  EXPECT_EQ(ExitCodeAfter(reinterpret_cast<HANDLE>(r.process.get()), 10000), 0u)
       << "the launcher could not start its server";
   std::vector<uint32_t> ids;
   std::string error;
-  EXPECT_TRUE(api->JobProcesses(r.job, &ids, &error)) << error;
+  EXPECT_TRUE(api->JobProcesses(r.job.get(), &ids, &error)) << error;
   EXPECT_TRUE(ids.empty());
 }
 
@@ -155,14 +153,13 @@ TEST(Jobs, InsideAnotherJobTheServerLeavesItWhereAllowed) {
                                           sizeof limits));
     platform::LaunchResult r = api->Launch(StandIn("Inside"), platform::kShowNormal);
     ASSERT_TRUE(r.ok) << r.error;
-    const platform::OwnedHandle process(*api, r.process), job(*api, r.job);
-    HANDLE server = reinterpret_cast<HANDLE>(r.process);
+    HANDLE server = reinterpret_cast<HANDLE>(r.process.get());
     BOOL inOuter = TRUE, inOwn = FALSE;
     ::IsProcessInJob(server, outer, &inOuter);
-    ::IsProcessInJob(server, reinterpret_cast<HANDLE>(r.job), &inOwn);
+    ::IsProcessInJob(server, reinterpret_cast<HANDLE>(r.job.get()), &inOwn);
     EXPECT_EQ(inOuter != FALSE, !allowed);
     EXPECT_TRUE(inOwn);
-    api->TerminateJobObject(r.job, 1);
+    api->TerminateJobObject(r.job.get(), 1);
   }
 }
 
@@ -174,7 +171,7 @@ TEST(Privilege, DebugPrivilegeCanBeEnabledOnThisSystem) {
   platform::Handle handle = 0;
   ASSERT_TRUE(
       api->OpenProcessToken(api->GetCurrentProcess(), platform::kTokenAdjustAndQuery, &handle));
-  const platform::OwnedHandle token(*api, handle);
+  const platform::OwnedHandle token = api->Own(handle);
   platform::TokenPrivileges set;
   ASSERT_TRUE(api->LookupPrivilegeValueA("", "SeDebugPrivilege", &set.luid));
   set.privilegeCount = 1;

@@ -78,7 +78,7 @@ TEST(RegistryStore, AValueOfAnotherTypeReadsAsTheDefaultAndIsDescribed) {
   ASSERT_TRUE(store->Write(app, "s1", "PVP", "1", &error));
   platform::UniqueKey k;
   ASSERT_EQ(::RegOpenKeyExA(HKEY_CURRENT_USER, wintest::StoredKey(app).c_str(), 0, KEY_SET_VALUE,
-                            k.out()),
+                            k.put()),
             ERROR_SUCCESS);
   const DWORD five = 5;
   const struct {
