@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 # cmake --build's own make inherits MAKELEVEL and would announce every folder.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all setup build test lint soak fuzz bench release run screenshot clean
+.PHONY: all setup build test lint soak fuzz bench release run screenshot clean clean-cache
 
 all: build
 
@@ -63,3 +63,10 @@ screenshot: build
 
 clean:
 	rm -rf build dist
+
+# The machine's cache that every clone shares (the 32-bit root, its QEMU
+# guest, Wine prefix templates), removed the way it was made.
+clean-cache:
+	@cache=$${XDG_CACHE_HOME:-$$HOME/.cache}/vigilo; \
+	  scripts/as-root.sh rm -rf "$$cache" 2>/dev/null || rm -rf "$$cache"; \
+	  [ ! -e "$$cache" ] && echo "Removed $$cache."

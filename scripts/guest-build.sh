@@ -4,7 +4,11 @@
 # of its own, which does. Output in $2: root.img (ext4, made without a loop
 # mount), vmlinuz, initrd.img. The guest's /sbin/vigilo-init mounts the disk
 # the host hands it next and runs the run.sh found there.
+# Run as root of namespaces of its own (scripts/as-root.sh): a normal user's
+# files stay theirs, and inside the image everything is root's.
 set -euo pipefail
+# mke2fs is in sbin, which a normal user's PATH may lack.
+PATH=$PATH:/usr/sbin:/sbin
 out=$(realpath -m "$2")
 tree=$out/root
 log=$out/apt.log

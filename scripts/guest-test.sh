@@ -10,13 +10,15 @@
 # Fails unless the guest reports that every test passed, in time.
 # "guest-test.sh make" only makes the guest, if it needs making.
 set -euo pipefail
+# mke2fs is in sbin, which a normal user's PATH may lack.
+PATH=$PATH:/usr/sbin:/sbin
 cd "$(dirname "$0")/.."
 src=$PWD
 run=build/guest-run
 log=$run/guest.log
 limit=${VIGILO_GUEST_LIMIT:-1500}
 start=$(date +%s)
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/vigilo
+. scripts/cache.sh
 scripts/root.sh make
 root=$(scripts/root.sh dir)
 image=$cache/image-$( { echo "$root"; cat scripts/guest-build.sh; } | sha256sum | cut -c1-16)
@@ -32,22 +34,24 @@ run_disk() {
 }
 # QEMU's software CPU: a /dev/kvm may be there, but nested it hung at boot.
 # SMAP off: with it QEMU 7.2's software CPU faults on Wine's return to user mode.
-# One CPU: it runs beside the host's tests, which keep the other core. Alone,
-# two made a run 11 % quicker (406 s against 459 s); clocksource=tsc
-# tsc=reliable mitigations=off on the kernel's line gained nothing (406 s
-# against 400 s). VIGILO_GUEST_SMP and VIGILO_GUEST_KERNEL_ARGS time others.
-# $1: guest folder, $2: its disk's mode (snapshot=on or off), $3: run disk.
+# Two CPUs, started beside the host's tests: the machine's two cores are
+# shared while the host works and both are the guest's once it is done.
+# clocksource=tsc tsc=reliable mitigations=off on the kernel's line gained
+# nothing (406 s against 400 s). VIGILO_GUEST_SMP and
+# VIGILO_GUEST_KERNEL_ARGS time others.
+# Sets $qemu: the command that boots guest folder $1 with its disk's mode $2
+# (snapshot=on or off) and the run disk $3.
 boot() {
-  timeout "$limit" qemu-system-x86_64 -machine q35 -cpu max,-smap -smp "${VIGILO_GUEST_SMP:-1}" -m 4096 \
-    -accel tcg,thread=multi -display none -monitor none -serial "file:$log" -nic none -no-reboot \
-    -kernel "$1/vmlinuz" -initrd "$1/initrd.img" \
-    -append "root=/dev/vda rw console=ttyS0 init=/sbin/vigilo-init quiet ${VIGILO_GUEST_KERNEL_ARGS:-}" \
-    -drive "file=$1/root.img,format=raw,if=virtio,snapshot=$2" \
-    -drive "file=$3,format=raw,if=virtio" </dev/null
+  qemu=(timeout "$limit" qemu-system-x86_64 -machine q35 -cpu max,-smap -smp "${VIGILO_GUEST_SMP:-2}" -m 4096
+    -accel tcg,thread=multi -display none -monitor none -serial "file:$log" -nic none -no-reboot
+    -kernel "$1/vmlinuz" -initrd "$1/initrd.img"
+    -append "root=/dev/vda rw console=ttyS0 init=/sbin/vigilo-init quiet ${VIGILO_GUEST_KERNEL_ARGS:-}"
+    -drive "file=$1/root.img,format=raw,if=virtio,snapshot=$2"
+    -drive "file=$3,format=raw,if=virtio")
 }
 
 # What a run that was stopped left half made.
-remove_partials() { rm -rf "$cache"/partial.*; }
+remove_partials() { remove_unused "$cache"/partial.*; }
 
 # Made in two steps, each into a folder aside then moved into place: the
 # image (the root with a kernel; "make" does this one beside the host's
@@ -60,23 +64,25 @@ trap '[ -z "$partial" ] || remove_partials' EXIT
 trap 'exit 143' TERM INT
 if [ ! -d "$image" ]; then
   echo "Emulated PC: making the guest's image from the 32-bit root in $image (once per machine)..."
-  rm -rf "$cache"/image-*
+  remove_unused $(ls -d "$cache"/image-???????????????? 2>/dev/null)
   remove_partials
   partial=$(mktemp -d "$cache/partial.XXXXXX")
-  scripts/guest-build.sh "$root" "$partial"
+  hold "$root" 7
+  stoppable scripts/as-root.sh scripts/guest-build.sh "$root" "$partial"
   mv -T "$partial" "$image"
   echo "Emulated PC: image made in $(( $(date +%s) - start )) s."
 fi
 if [ "${1:-}" != make ] && [ ! -d "$guest" ]; then
   t0=$(date +%s)
   echo "Emulated PC: making its Wine prefixes (once per machine)..."
-  rm -rf "$cache"/guest-*
+  remove_unused $(ls -d "$cache"/guest-???????????????? 2>/dev/null)
   remove_partials
   partial=$(mktemp -d "$cache/partial.XXXXXX")
   cp -a --sparse=always "$image/." "$partial/"
   rm -rf "$run/disk" && run_disk "$run/disk" scripts/guest-prefixes.sh
   mke2fs -q -t ext4 -d "$run/disk" "$run/run.img" 256M
-  boot "$partial" off "$run/run.img" || true
+  boot "$partial" off "$run/run.img"
+  stoppable "${qemu[@]}" </dev/null || true
   tr -d '\r' <"$log" | grep -a '^VIGILO-GUEST: prefixes made' ||
     { echo "Emulated PC: making the Wine prefixes in the guest failed; see $log."; exit 1; }
   mv -T "$partial" "$guest"
@@ -100,12 +106,10 @@ cp -r tests/data/reference "$tree/tests/data/"
 mke2fs -q -t ext4 -d "$run/disk" "$run/run.img" $(( $(du -sm "$run/disk" | cut -f1) + 512 ))M
 
 echo "Emulated PC: booting the guest (QEMU, software CPU); its output goes to $log."
-boot "$guest" on "$run/run.img" &
-qemu=$!
-trap '{ pkill -P $qemu; kill $qemu; } 2>/dev/null || true' EXIT
-trap 'exit 143' TERM INT
+hold "$guest" 7
+boot "$guest" on "$run/run.img"
 status=0
-wait $qemu || status=$?
+stoppable "${qemu[@]}" </dev/null || status=$?
 
 took=$(( $(date +%s) - start ))
 tr -d '\r' <"$log" | grep -a '^VIGILO-GUEST' | sed 's/^VIGILO-GUEST: /Emulated PC: /' || true

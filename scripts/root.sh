@@ -2,7 +2,9 @@
 # The project's own 32-bit environment (scripts/root-build.sh), kept once per
 # machine in ${XDG_CACHE_HOME:-~/.cache}/vigilo/root-<recipe>.
 #   root.sh make       makes it unless it is there (under a lock, aside, then
-#                      moved into place; a half-made or outdated one removed)
+#                      moved into place; a half-made one, and an outdated one
+#                      that no run holds, removed); exit 3 where it cannot be
+#                      made here, saying why
 #   root.sh dir        prints its folder; fails while it is not made
 #   root.sh run CMD..  runs CMD in it under bubblewrap, in this folder
 #   root.sh on ARCH CMD..  runs CMD where ARCH's exe runs: win32 in the root,
@@ -11,10 +13,13 @@
 # for each run, the clone is bound at its own path (the test exes have their
 # paths built in) and the Wine prefix templates come from the cache. Nothing
 # is mounted on the host, and everything started inside ends with the run.
+# A run holds its root, so that a clone on another recipe keeps it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-cache=${XDG_CACHE_HOME:-$HOME/.cache}/vigilo
-root=$cache/root-$(cat "$here/scripts/root-build.sh" "$here/scripts/in-tree.sh" | sha256sum | cut -c1-16)
+. "$here/scripts/cache.sh"
+root=$cache/root-$(sha256sum <"$here/scripts/root-build.sh" | cut -c1-16)
+# The Wine prefix templates its runs copy, made by the first run that needs each.
+templates=${root/\/root-/\/prefixes-}
 
 make_root() {
   [ -d "$root" ] && return 0
@@ -22,36 +27,33 @@ make_root() {
   exec 8>"$cache/root.lock"
   flock 8
   [ -d "$root" ] && return 0
-  # Global: the clean-up trap reads them. A half-made root is also removed
-  # before the next is made: the lock passes to root-build.sh's processes, so
-  # that waits until any left running have ended.
-  as_root=()
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo -n true 2>/dev/null ||
-      { echo "Making the 32-bit root needs root (debootstrap), and sudo is not available without a password." >&2; exit 1; }
-    as_root=(sudo -n)
+  local how t0
+  if ! how=$("$here/scripts/as-root.sh" how 2>&1); then
+    echo "The 32-bit root cannot be made here. $how"
+    exit 3
   fi
-  local t0
   t0=$(date +%s)
-  echo "Making the 32-bit root in $root (once per machine)..."
-  # An older recipe's root, what was made from it (prefix templates, the
-  # QEMU guest), a half-made one.
-  "${as_root[@]}" rm -rf "$cache"/root-???????????????? "$cache/root-prefixes" "$cache"/root-partial.* \
-    "$cache"/image-* "$cache"/guest-????????????????
+  echo "Making the 32-bit root in $root (once per machine, as root of a namespace of its own: $how)."
+  echo "The cache in $cache takes about 3.5 GB (9 GB where the root is booted in QEMU); make clean-cache removes it."
+  # Older recipes' roots and their prefix templates, where no run uses them;
+  # what a stopped make left half made (this lock says no make runs now).
+  remove_unused $(ls -d "$cache"/root-???????????????? "$cache"/prefixes-???????????????? \
+    "$cache/root-prefixes" 2>/dev/null | grep -v -e "^$root\$" -e "^$templates\$")
+  remove_unused "$cache"/root-partial.*
   partial=$(mktemp -d "$cache/root-partial.XXXXXX")
-  trap '"${as_root[@]}" rm -rf "$partial" "$partial.log"' EXIT
-  trap 'exit 143' TERM INT
-  "${as_root[@]}" "$here/scripts/root-build.sh" "$partial" "$partial.log" ||
+  trap 'remove_unused "$partial"; rm -f "$partial.log"' EXIT
+  stoppable "$here/scripts/as-root.sh" "$here/scripts/root-build.sh" "$partial" "$partial.log" ||
     { echo "Making the 32-bit root failed; the end of its log:"; tail -n 20 "$partial.log"; exit 1; }
-  "${as_root[@]}" mv -T "$partial" "$root"
-  "${as_root[@]}" rm -f "$partial.log"
+  mv -T "$partial" "$root"
   trap - EXIT
-  echo "32-bit root made in $(( $(date +%s) - t0 )) s: $(du -sh "$root" | cut -f1)."
+  rm -f "$partial.log"
+  echo "32-bit root made in $(( $(date +%s) - t0 )) s: $(du -sh "$root" 2>/dev/null | cut -f1)."
 }
 
 run() {
   [ -d "$root" ] || { echo "The 32-bit root is not made yet (scripts/root.sh make)." >&2; exit 1; }
-  local templates=$cache/root-prefixes name
+  hold "$root" 7
+  local name
   mkdir -p "$templates"
   # Its folders read-only on a fresh tmpfs, where mount points can be made.
   local args=() entry

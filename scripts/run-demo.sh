@@ -22,7 +22,7 @@ elif scripts/root.sh dir >/dev/null; then
 else
   why="the 32-bit root is not made yet"
   # Made for the next run without holding up this one; its clean-up is its own.
-  if [ "$(id -u)" -eq 0 ] && command -v debootstrap bwrap >/dev/null; then
+  if command -v mmdebstrap bwrap >/dev/null && scripts/as-root.sh how >/dev/null 2>&1; then
     setsid scripts/root.sh make >build/root-make.log 2>&1 </dev/null &
     why="the 32-bit root is being made for the next run: build/root-make.log"
   fi

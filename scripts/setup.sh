@@ -16,7 +16,7 @@ case ${1:-} in
   qemu) required=(qemu-system-x86 e2fsprogs) ;;
   *) required=(cmake make g++ libgtest-dev googletest mingw-w64 wine wine64 xvfb imagemagick
                xdotool x11-utils python3 clang-tidy clang-format fonts-wine locales
-               bubblewrap debootstrap) ;;
+               bubblewrap mmdebstrap uidmap) ;;
 esac
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
@@ -25,14 +25,25 @@ missing() {
   for pkg; do installed "$pkg" || echo "$pkg"; done
 }
 
+# Root, sudo without a password, or sudo that asks for it at a terminal.
 as_root=()
 root_ok() {
   [ "$(id -u)" -eq 0 ] && return 0
-  command -v sudo >/dev/null && sudo -n true 2>/dev/null && as_root=(sudo -n) && return 0
-  return 1
+  command -v sudo >/dev/null || return 1
+  if sudo -n true 2>/dev/null; then
+    as_root=(sudo -n)
+  elif [ -t 0 ]; then
+    echo "Set-up installs packages with sudo, which may ask for your password."
+    as_root=(sudo)
+  else
+    return 1
+  fi
 }
-# sudo drops the environment; env hands apt the variable as root.
-apt() { "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o Acquire::Retries=3 "$@"; }
+# sudo drops the environment; env hands apt the variables as root.
+apt() {
+  "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive ${http_proxy:+http_proxy="$http_proxy"} \
+    ${https_proxy:+https_proxy="$https_proxy"} apt-get -o Acquire::Retries=3 "$@"
+}
 
 updated=
 update() {
@@ -68,9 +79,10 @@ if [ ${#need[@]} -eq 0 ] && [ -z "$locale" ]; then
 fi
 
 if ! root_ok; then
-  echo "Set-up needs root to install packages, and sudo is not available without a password." >&2
-  [ ${#need[@]} -eq 0 ] || echo "Ask an administrator to run: apt-get install --no-install-recommends ${need[*]}" >&2
-  [ -z "$locale" ] || echo "and: localedef -i ru_RU -f UTF-8 ru_RU.UTF-8" >&2
+  todo=()
+  [ ${#need[@]} -eq 0 ] || todo+=("apt-get install --no-install-recommends ${need[*]}")
+  [ -z "$locale" ] || todo+=("localedef -i ru_RU -f UTF-8 ru_RU.UTF-8")
+  echo "Set-up needs root, and no sudo can be asked here; as root, run: $(printf '%s && ' "${todo[@]}" | sed 's/ && $//')" >&2
   exit 1
 fi
 

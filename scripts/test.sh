@@ -47,9 +47,15 @@ if ! scripts/root.sh dir >/dev/null; then
 fi
 build win32 win32-tests
 stamp "Built the 32-bit exe and its tests."
+# Where the root cannot be made (exit 3: no user namespaces, no sudo),
+# everything else runs, and the run fails at its end saying so.
+unproven=
 if [ -n "$root_pid" ]; then
-  wait "$root_pid" || { cat "$root_log"; exit 1; }
+  status=0
+  wait "$root_pid" || status=$?
   cat "$root_log"
+  [ $status -eq 0 ] || [ $status -eq 3 ] || exit 1
+  [ $status -eq 0 ] || unproven=$(tail -n 1 "$root_log")
 fi
 arch=$(scripts/wine-arch.sh)
 
@@ -67,7 +73,7 @@ if [ "$arch" = win32 ]; then
   root32=$!
   pids+=("$root32")
   start_win98 win32
-else
+elif [ -z "$unproven" ]; then
   scripts/setup.sh qemu
   # The guest (made first where it is not) runs on one core beside the
   # host's builds and tests on the other: alone, on both, it would finish
@@ -112,9 +118,16 @@ else
   start_win98 win64
   VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh ctest --preset win64 -j 8 -LE win98 --timeout 600
   finish "Under Wine reporting a Russian Windows 98" "$win98" "$win98_log"
-  finish "The 32-bit exe in the root booted in QEMU" "$guest" "$guest_log"
-  ran="Ran: every runtime test on the 64-bit build under the host's 64-bit Wine;"
-  ran+=" the 32-bit exe's tests in the root booted in QEMU."
+  ran="Ran: every runtime test on the 64-bit build under the host's 64-bit Wine"
+  [ -z "$unproven" ] || ran+="."
+  if [ -z "$unproven" ]; then
+    finish "The 32-bit exe in the root booted in QEMU" "$guest" "$guest_log"
+    ran+="; the 32-bit exe's tests in the root booted in QEMU."
+  fi
 fi
 echo "$ran"
+if [ -n "$unproven" ]; then
+  echo "Not proven: the shipped 32-bit exe's runtime tests. $unproven"
+  exit 1
+fi
 echo "All tests passed in $(( $(date +%s) - start )) s."

@@ -34,7 +34,8 @@ exe=build/wine-probe/probe32.exe
 [ -f "$exe" ] || printf 'int main(void) { return 42; }\n' |
   i686-w64-mingw32-gcc -x c -o "$exe" -
 status=0
-if ! out=$(timeout 60 scripts/root.sh run true 2>&1); then
+out=$(timeout 60 scripts/root.sh run true 2>&1) || status=$?
+if [ $status -ne 0 ]; then
   arch=win64
   why="Runtime: 64-bit Wine on the host (bubblewrap cannot start the 32-bit root: $(head -n 1 <<<"$out" | cut -c1-120)); the 32-bit exe in the root booted in QEMU."
 else
@@ -49,6 +50,7 @@ else
     why="Runtime: 64-bit Wine on the host (the root's 32-bit Wine did not run a 32-bit exe: ${reason:-exit $status}); the 32-bit exe in the root booted in QEMU."
   fi
 fi
+# A probe that timed out (a machine busy for a while) says nothing lasting.
 [ $status -eq 124 ] || printf '%s\n%s\n%s\n' "$key" "$arch" "$why" >"$cache"
 echo "$why" >&2
 echo "$arch"

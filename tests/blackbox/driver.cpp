@@ -228,7 +228,7 @@ bool EndProcess(DWORD pid, UINT exitCode, DWORD waitMs) {
 
 bool EndServer(HWND window) {
   if (!EndProcess(ProcessOf(window), 3)) return false;
-  return WaitFor([&] { return !::IsWindow(window); }, 10000, 5);
+  return WaitFor([&] { return !::IsWindow(window); }, Scaled(10000), 5);
 }
 
 HWND OtherProgramWindow(const std::string& title) {
@@ -406,7 +406,8 @@ std::vector<std::string> Probe::Ask(const char* message, const char* file, DWORD
   const std::string path = vigilo_.folder() + "\\" + file;
   ::DeleteFileA(path.c_str());
   ::PostMessageA(vigilo_.main(), ::RegisterWindowMessageA(message), 0, 0);
-  WaitFor([&] { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeoutMs);
+  WaitFor([&] { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; },
+          Scaled(timeoutMs));
   std::vector<std::string> lines;
   std::istringstream text(FileText(path));
   for (std::string line; std::getline(text, line);)

@@ -65,7 +65,7 @@ class Vigilo {
   // The main window, once shown; null if it does not come within the timeout.
   // Generous: on an emulated CPU beside other tests a Wine process can take
   // over 15 s to show its first window.
-  HWND WaitForMainWindow(DWORD timeoutMs = 60000);
+  HWND WaitForMainWindow(DWORD timeoutMs = Scaled(60000));
   HWND main() const { return main_; }
   HWND Control(int id) const { return ::GetDlgItem(main_, id); }
   HWND Control(const char* name) const;

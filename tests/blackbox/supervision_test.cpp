@@ -59,7 +59,8 @@ void HangAtTheSecondLook(const blackbox::Vigilo& v, const std::string& name, HWN
   v.Tick();
   ASSERT_EQ(v.Log().size(), 1u);
   const std::string first = v.Log()[0];
-  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::TitleOf(*server) != first; }, 3000));
+  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::TitleOf(*server) != first; },
+                                blackbox::Scaled(3000)));
   blackbox::Freeze(blackbox::ProcessOf(*server), true);
   v.Tick();
   v.Tick();
@@ -99,7 +100,8 @@ void WorkedSequence(bool realTime) {
   const platform::UniqueHandle last = blackbox::OpenProcessOf(blackbox::ProcessOf(server));
   ASSERT_TRUE(last);
   v->Click("Kill");
-  EXPECT_EQ(wintest::ExitCodeAfter(last.get(), 10 * kSecond), 1u) << "killed with exit code 1";
+  EXPECT_EQ(wintest::ExitCodeAfter(last.get(), blackbox::Scaled(10 * kSecond)), 1u)
+      << "killed with exit code 1";
   // Three kills. The NT family enables the debug privilege for each and
   // disables it again; Windows 9x has no tokens and makes none of these calls.
   const bool nt = (::GetVersion() & 0x80000000u) == 0;
@@ -180,7 +182,8 @@ TEST(Desktop, SleepWakeAndSessionEndRestartOnlyAHungServer) {
   // Hung beneath another program's window titled as its ghost; a wake-up
   // notice, then the looks.
   const std::string before = blackbox::TitleOf(server);
-  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::TitleOf(server) != before; }, 3000));
+  ASSERT_TRUE(blackbox::WaitFor([&] { return blackbox::TitleOf(server) != before; },
+                                blackbox::Scaled(3000)));
   blackbox::Freeze(serverPid, true);
   const std::string title = blackbox::TitleOf(server);
   HWND ghost = blackbox::OtherProgramWindow(title + " (Not Responding)");
@@ -264,7 +267,7 @@ TEST(Hosted, TheTerminalsWindowCountsOnlyWhileTheServerRuns) {
   ::SetWindowTextA(terminal, (title + "3").c_str());
   v->Tick();
   for (DWORD pid : blackbox::ServersLaunchedBy(v->pid()))  // the relaunch ends
-    if (pid != first[0]) blackbox::EndProcess(pid, 0, 10 * kSecond);
+    if (pid != first[0]) blackbox::EndProcess(pid, 0, blackbox::Scaled(10 * kSecond));
   ::SetWindowTextA(terminal, (title + "4").c_str());
   v->Tick();  // the terminal's window is left behind
   v->Click("Kill");

@@ -26,20 +26,34 @@ done
 for arg; do [[ $arg == -* || $arg == install ]] || echo "$arg" >>"$FAKE/installed"; done
 F
 printf '#!/bin/sh\necho "${FAKE_UID:-0}"\n' >"$fake/bin/id"
-printf '#!/bin/sh\nexit 1\n' >"$fake/bin/sudo"
+# A sudo that asks for a password: refused with -n, else it records the ask
+# and runs the command, as if the password had been typed.
+cat >"$fake/bin/sudo" <<'F'
+#!/bin/bash
+[ "$1" = -n ] && exit 1
+echo "sudo asked for a password" >>"$FAKE/calls"
+exec "$@"
+F
 printf '#!/bin/sh\necho ru_RU.utf8\n' >"$fake/bin/locale"
 chmod +x "$fake/bin/"*
+# A machine without sudo: the fakes and only the system's tools set-up uses.
+mkdir "$fake/nosudo"
+for tool in bash env grep sed cut tail cat printf; do ln -s "$(command -v "$tool")" "$fake/nosudo/"; done
 
 failed=0
 # $1: case name; $2: packages installed; $3: ones apt cannot install;
 # $4: the update fails (1 or empty); $5: the user id; $6: exit status wanted;
 # then the lines the output must hold, and "!" before one it must not.
+# $PATHS (default: the fakes, then the system) and $AT: "terminal" runs
+# set-up with a terminal as its input.
 check() {
   local name=$1 status=0 out line
   rm -f "$fake/calls"
   printf '%s\n' $2 >"$fake/installed"
   printf '%s\n' $3 >"$fake/unavailable"
-  out=$(PATH="$fake/bin:$PATH" FAKE="$fake" FAKE_UPDATE_FAILS=$4 FAKE_UID=$5 "$setup" 2>&1) || status=$?
+  local run=(env PATH="${PATHS:-$fake/bin:$PATH}" FAKE="$fake" FAKE_UPDATE_FAILS=$4 FAKE_UID=$5 "$setup")
+  [ "${AT:-}" != terminal ] || run=(script -qec "${run[*]}" /dev/null)
+  out=$("${run[@]}" 2>&1 </dev/null) || status=$?
   [ "$status" = "$6" ] || { echo "$name: exit $status, wanted $6"; failed=1; }
   shift 6
   for line; do
@@ -54,7 +68,7 @@ check() {
   [ $failed -eq 0 ] || { echo "$name printed:"; echo "$out"; cat "$fake/calls" 2>/dev/null; exit 1; }
 }
 all="cmake make g++ libgtest-dev googletest mingw-w64 wine wine64 xvfb imagemagick xdotool x11-utils
-     python3 clang-tidy clang-format fonts-wine locales bubblewrap debootstrap"
+     python3 clang-tidy clang-format fonts-wine locales bubblewrap mmdebstrap uidmap"
 
 check "a failed list" "${all/wine64/}" "" 1 0 0 \
   "Installing: wine64" "some package lists could not be fetched (E: Failed to fetch a list)" "!i386"
@@ -66,6 +80,15 @@ check "a needed package missing" "${all/python3/}" "python3" "" 0 1 \
 check "nothing missing" "$all wine32:i386" "" "" 0 0 "!Installing"
 [ ! -f "$fake/calls" ] || { echo "nothing missing, yet apt or dpkg ran: $(cat "$fake/calls")"; exit 1; }
 
-check "no root" "${all/xvfb/}" "" "" 1000 1 \
-  "Ask an administrator to run: apt-get install --no-install-recommends xvfb" "!i386"
-echo "Set-up: 4 cases passed."
+# A normal user: sudo asks for the password at a terminal; without a
+# terminal, or without sudo at all, one line says what to run as root.
+AT=terminal check "a password at a terminal" "${all/xvfb/}" "" "" 1000 0 "may ask for your password"
+grep -q 'sudo asked for a password' "$fake/calls" && grep -q 'install .* xvfb' "$fake/calls" ||
+  { echo "a password at a terminal: xvfb was not installed through sudo"; exit 1; }
+for at in "no terminal" "no sudo"; do
+  want="as root, run: apt-get install --no-install-recommends xvfb"
+  PATHS=$([ "$at" = "no sudo" ] && echo "$fake/bin:$fake/nosudo" || echo "$fake/bin:$PATH") \
+    check "$at" "${all/xvfb/}" "" "" 1000 1 "$want" "!i386"
+  [ ! -f "$fake/calls" ] || { echo "$at: $(cat "$fake/calls")"; exit 1; }
+done
+echo "Set-up: 6 cases passed."
