@@ -8,7 +8,6 @@
 # in on a second disk at the same path as here, since the test exes have
 # their paths built in; the guest's own disk is used copy-on-write.
 # Fails unless the guest reports that every test passed, in time.
-# "guest-test.sh make" only makes the guest, if it needs making.
 set -euo pipefail
 # mke2fs is in sbin, which a normal user's PATH may lack.
 PATH=$PATH:/usr/sbin:/sbin
@@ -21,9 +20,9 @@ start=$(date +%s)
 . scripts/cache.sh
 scripts/root.sh make
 root=$(scripts/root.sh dir)
-image=$cache/image-$( { echo "$root"; cat scripts/guest-build.sh; } | sha256sum | cut -c1-16)
-guest=$cache/guest-$( { echo "$image"; cat scripts/guest-prefixes.sh scripts/with-wine.sh \
-  scripts/with-display.sh scripts/wine-prefix.sh scripts/wine-bin/wine; } | sha256sum | cut -c1-16)
+guest=$cache/guest-$( { echo "$root"; cat scripts/guest-build.sh scripts/guest-prefixes.sh \
+  scripts/with-wine.sh scripts/with-display.sh scripts/wine-prefix.sh scripts/wine-bin/wine; } |
+  sha256sum | cut -c1-16)
 
 # The guest's first run disk: what its Wine needs to make the prefixes.
 # $1: the disk's folder, $2: its script.
@@ -53,32 +52,23 @@ boot() {
 # What a run that was stopped left half made.
 remove_partials() { remove_unused "$cache"/partial.*; }
 
-# Made in two steps, each into a folder aside then moved into place: the
-# image (the root with a kernel; "make" does this one beside the host's
-# tests), then a copy of it with the prefixes made by booting it once.
+# Made into a folder aside, then moved into place: the image (the root with
+# a kernel), in which booting it once made the Wine prefix templates.
 mkdir -p "$cache" "$run"
 exec 9>"$cache/guest.lock"
 flock 9
 partial=
 trap '[ -z "$partial" ] || remove_partials' EXIT
 trap 'exit 143' TERM INT
-if [ ! -d "$image" ]; then
-  echo "Emulated PC: making the guest's image from the 32-bit root in $image (once per machine)..."
-  remove_unused $(ls -d "$cache"/image-???????????????? 2>/dev/null)
+if [ ! -d "$guest" ]; then
+  echo "Emulated PC: making the guest from the 32-bit root in $guest (once per machine)..."
+  remove_unused $(ls -d "$cache"/guest-???????????????? "$cache"/image-???????????????? 2>/dev/null)
   remove_partials
   partial=$(mktemp -d "$cache/partial.XXXXXX")
   hold "$root" 7
   stoppable scripts/as-root.sh scripts/guest-build.sh "$root" "$partial"
-  mv -T "$partial" "$image"
-  echo "Emulated PC: image made in $(( $(date +%s) - start )) s."
-fi
-if [ "${1:-}" != make ] && [ ! -d "$guest" ]; then
+  echo "Emulated PC: image made in $(( $(date +%s) - start )) s; making its Wine prefixes..."
   t0=$(date +%s)
-  echo "Emulated PC: making its Wine prefixes (once per machine)..."
-  remove_unused $(ls -d "$cache"/guest-???????????????? 2>/dev/null)
-  remove_partials
-  partial=$(mktemp -d "$cache/partial.XXXXXX")
-  cp -a --sparse=always "$image/." "$partial/"
   rm -rf "$run/disk" && run_disk "$run/disk" scripts/guest-prefixes.sh
   mke2fs -q -t ext4 -d "$run/disk" "$run/run.img" 256M
   boot "$partial" off "$run/run.img"
@@ -90,7 +80,6 @@ if [ "${1:-}" != make ] && [ ! -d "$guest" ]; then
 fi
 partial=
 flock -u 9
-[ "${1:-}" != make ] || exit 0
 
 # The run disk: the guest's script and the files the 32-bit tests use, at
 # their paths here.
