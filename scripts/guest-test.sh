@@ -33,15 +33,18 @@ run_disk() {
 }
 # QEMU's software CPU: a /dev/kvm may be there, but nested it hung at boot.
 # SMAP off: with it QEMU 7.2's software CPU faults on Wine's return to user mode.
-# Two CPUs, started beside the host's tests: the machine's two cores are
-# shared while the host works and both are the guest's once it is done.
+# The test run has two CPUs, started beside the host's tests: the machine's
+# two cores are shared while the host works and both are the guest's once
+# it is done (its 32-bit suites took 188 s). The prefixes are made by one
+# wineboot after the other, on one CPU: two made it take 392 s, not 219 s,
+# while the host's work went on beside it.
 # clocksource=tsc tsc=reliable mitigations=off on the kernel's line gained
 # nothing (406 s against 400 s). VIGILO_GUEST_SMP and
 # VIGILO_GUEST_KERNEL_ARGS time others.
 # Sets $qemu: the command that boots guest folder $1 with its disk's mode $2
-# (snapshot=on or off) and the run disk $3.
+# (snapshot=on or off), the run disk $3 and $4 CPUs.
 boot() {
-  qemu=(timeout "$limit" qemu-system-x86_64 -machine q35 -cpu max,-smap -smp "${VIGILO_GUEST_SMP:-2}" -m 4096
+  qemu=(timeout "$limit" qemu-system-x86_64 -machine q35 -cpu max,-smap -smp "${VIGILO_GUEST_SMP:-$4}" -m 4096
     -accel tcg,thread=multi -display none -monitor none -serial "file:$log" -nic none -no-reboot
     -kernel "$1/vmlinuz" -initrd "$1/initrd.img"
     -append "root=/dev/vda rw console=ttyS0 init=/sbin/vigilo-init quiet ${VIGILO_GUEST_KERNEL_ARGS:-}"
@@ -71,7 +74,7 @@ if [ ! -d "$guest" ]; then
   t0=$(date +%s)
   rm -rf "$run/disk" && run_disk "$run/disk" scripts/guest-prefixes.sh
   mke2fs -q -t ext4 -d "$run/disk" "$run/run.img" 256M
-  boot "$partial" off "$run/run.img"
+  boot "$partial" off "$run/run.img" 1
   stoppable "${qemu[@]}" </dev/null || true
   tr -d '\r' <"$log" | grep -a '^VIGILO-GUEST: prefixes made' ||
     { echo "Emulated PC: making the Wine prefixes in the guest failed; see $log."; exit 1; }
@@ -96,7 +99,7 @@ mke2fs -q -t ext4 -d "$run/disk" "$run/run.img" $(( $(du -sm "$run/disk" | cut -
 
 echo "Emulated PC: booting the guest (QEMU, software CPU); its output goes to $log."
 hold "$guest" 7
-boot "$guest" on "$run/run.img"
+boot "$guest" on "$run/run.img" 2
 status=0
 stoppable "${qemu[@]}" </dev/null || status=$?
 
