@@ -35,7 +35,8 @@ run_disk() {
 # SMAP off: with it QEMU 7.2's software CPU faults on Wine's return to user mode.
 # The test run has two CPUs, started beside the host's tests: the machine's
 # two cores are shared while the host works and both are the guest's once
-# it is done (its 32-bit suites took 188 s). The prefixes are made by one
+# it is done (its 32-bit suites took 188 s). Niced like the host's builds:
+# the host's own suites, timed at its speed, come first. The prefixes are made by one
 # wineboot after the other, on one CPU: two made it take 392 s, not 219 s,
 # while the host's work went on beside it.
 # clocksource=tsc tsc=reliable mitigations=off on the kernel's line gained
@@ -44,7 +45,7 @@ run_disk() {
 # Sets $qemu: the command that boots guest folder $1 with its disk's mode $2
 # (snapshot=on or off), the run disk $3 and $4 CPUs.
 boot() {
-  qemu=(timeout "$limit" qemu-system-x86_64 -machine q35 -cpu max,-smap -smp "${VIGILO_GUEST_SMP:-$4}" -m 4096
+  qemu=(timeout "$limit" nice -n 5 qemu-system-x86_64 -machine q35 -cpu max,-smap -smp "${VIGILO_GUEST_SMP:-$4}" -m 4096
     -accel tcg,thread=multi -display none -monitor none -serial "file:$log" -nic none -no-reboot
     -kernel "$1/vmlinuz" -initrd "$1/initrd.img"
     -append "root=/dev/vda rw console=ttyS0 init=/sbin/vigilo-init quiet ${VIGILO_GUEST_KERNEL_ARGS:-}"

@@ -75,19 +75,34 @@ if [ "$arch" = win32 ]; then
   start_win98 win32
 elif [ -z "$unproven" ]; then
   scripts/setup.sh qemu
-  # The guest (made first where it is not) runs on one core beside the
-  # host's builds and tests on the other: alone, on both, it would finish
-  # sooner, but the whole run would then wait for it after them.
+  # The guest (made first where it is not) runs beside the host's builds
+  # and tests (scripts/guest-test.sh says on how many CPUs).
   scripts/guest-test.sh >"$guest_log" 2>&1 &
   guest=$!
   pids+=("$guest")
 fi
 
-build native native-asan win64 win64-tests
+host64_tests=build/host64-tests.log
+if [ "$arch" = win32 ]; then
+  build native native-asan win64 win64-tests
+else
+  # Every runtime test of the 64-bit build, on the host: built first, its
+  # suites (most of their time the watchdog's real intervals) then wait
+  # beside the other builds and lint.
+  build win64 win64-tests
+  stamp "Built the 64-bit exe and its tests."
+  VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh ctest --preset win64 -j 8 -LE win98 --timeout 600 \
+    >"$host64_tests" 2>&1 &
+  host64=$!
+  pids+=("$host64")
+  start_win98 win64
+  build native native-asan
+fi
 stamp "Built the rest."
 ctest --preset native
 ctest --preset native-asan
 tests/scripts/setup_test.sh
+tests/scripts/cache_test.sh
 if why=$(scripts/lint.sh --check-tools); then
   nice -n 5 scripts/lint.sh
 else
@@ -115,8 +130,7 @@ if [ "$arch" = win32 ]; then
   ran="Ran: every runtime test on the shipped 32-bit exe in the root at native speed (bubblewrap),"
   ran+=" and the core and platform tests of the 64-bit build under the host's 64-bit Wine."
 else
-  start_win98 win64
-  VIGILO_OWN_DISPLAY=1 scripts/with-wine.sh ctest --preset win64 -j 8 -LE win98 --timeout 600
+  finish "The 64-bit exe under the host's 64-bit Wine" "$host64" "$host64_tests"
   finish "Under Wine reporting a Russian Windows 98" "$win98" "$win98_log"
   ran="Ran: every runtime test on the 64-bit build under the host's 64-bit Wine"
   [ -z "$unproven" ] || ran+="."
