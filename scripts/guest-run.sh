@@ -1,6 +1,7 @@
 # Runs inside the emulated PC as its only job; the host puts $src and $tests
-# above this. Prints each run's output, then one "VIGILO-GUEST: ..." line a
-# run and "VIGILO-GUEST: PASS" or "FAIL" last, which the host reads.
+# above this. Prints each run's output as it comes, each line after its
+# run's name, then one "VIGILO-GUEST: ..." line a run and "VIGILO-GUEST:
+# PASS" or "FAIL" last, which the host reads.
 mkdir -p "$src"
 mount --bind "/mnt/run/tree$src" "$src"
 cd "$src" || exit 1
@@ -24,7 +25,10 @@ run() {
   local name=$1 t0 result=passed
   shift
   t0=$(date +%s)
-  "$@" >"/tmp/$name.log" 2>&1 || result=FAILED
+  # Also to the console as it comes, so that the host's log shows where a
+  # run that never ends stands.
+  "$@" 2>&1 | tee "/tmp/$name.log" | sed -u "s/^/$name| /"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || result=FAILED
   echo "$name: $result in $(( $(date +%s) - t0 )) s ($(grep -a 'tests passed' "/tmp/$name.log" | tail -n 1))" \
     >"/tmp/$name.result"
 }
@@ -50,8 +54,6 @@ wait
 
 status=0
 for name in 32-bit russian-win98; do
-  echo "=== $name"
-  cat "/tmp/$name.log"
   grep -q ': passed in' "/tmp/$name.result" || status=1
 done
 for name in 32-bit russian-win98; do echo "VIGILO-GUEST: $(cat "/tmp/$name.result")"; done

@@ -77,7 +77,8 @@ elif [ -z "$unproven" ]; then
   scripts/setup.sh qemu
   # The guest (made first where it is not) runs beside the host's builds
   # and tests (scripts/guest-test.sh says on how many CPUs).
-  scripts/guest-test.sh >"$guest_log" 2>&1 &
+  rm -f build/host-busy-done
+  VIGILO_GUEST_AFTER=build/host-busy-done scripts/guest-test.sh >"$guest_log" 2>&1 &
   guest=$!
   pids+=("$guest")
 fi
@@ -113,6 +114,7 @@ scripts/check-win98.sh build/win32/vigilo.exe
 scripts/check-exe.sh build/win64/vigilo.exe
 scripts/check-win64.sh build/win64/vigilo.exe build/win32/vigilo.exe
 scripts/check-release.sh
+touch build/host-busy-done
 
 # $1: the label; $2: the pid; $3: its log.
 finish() {
