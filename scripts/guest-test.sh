@@ -33,12 +33,12 @@ run_disk() {
 }
 # QEMU's software CPU: a /dev/kvm may be there, but nested it hung at boot.
 # SMAP off: with it QEMU 7.2's software CPU faults on Wine's return to user mode.
-# The test run has two CPUs, started beside the host's tests: the machine's
-# two cores are shared while the host works and both are the guest's once
-# it is done (its 32-bit suites took 188 s). Niced like the host's builds:
-# the host's own suites, timed at its speed, come first. The prefixes are made by one
-# wineboot after the other, on one CPU: two made it take 392 s, not 219 s,
-# while the host's work went on beside it.
+# The test run has two CPUs and starts once the host's builds and lint are
+# done (VIGILO_GUEST_AFTER), beside the host's own suites, which mostly
+# wait: its 32-bit suites took 273 s so, 569 s when it booted beside the
+# builds and lint. QEMU is niced like the host's builds, so that the host's
+# suites, timed at its speed, come first. The prefixes are made by one
+# wineboot after the other on one CPU: two made it take 392 s, not 219 s.
 # clocksource=tsc tsc=reliable mitigations=off on the kernel's line gained
 # nothing (406 s against 400 s). VIGILO_GUEST_SMP and
 # VIGILO_GUEST_KERNEL_ARGS time others.

@@ -33,8 +33,10 @@ make_root() {
     exit 3
   fi
   t0=$(date +%s)
-  echo "Making the 32-bit root in $root (once per machine, as root of a namespace of its own: $how)."
-  echo "The cache in $cache takes about 3.6 GB (7 GB where the root is booted in QEMU); make clean-cache removes it."
+  # On stderr, which a caller that keeps the rest in a log shows at once.
+  { echo "Making the 32-bit root in $root (once per machine, as root of a namespace of its own: $how)."
+    echo "The cache in $cache takes about 3.6 GB (7 GB where the root is booted in QEMU); make clean-cache removes it."
+  } >&2
   # Older recipes' roots and their prefix templates, where no run uses them;
   # what a stopped make left half made (this lock says no make runs now).
   remove_unused $(ls -d "$cache"/root-???????????????? "$cache"/prefixes-???????????????? \

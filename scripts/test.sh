@@ -41,7 +41,7 @@ build() {
 root_log=build/root-make.log
 root_pid=
 if ! scripts/root.sh dir >/dev/null; then
-  scripts/root.sh make >"$root_log" 2>&1 &
+  scripts/root.sh make >"$root_log" &
   root_pid=$!
   pids+=("$root_pid")
 fi
