@@ -33,11 +33,13 @@ remove_unused() {
 # 143. What scripts/as-root.sh starts ends with its first process, and sudo
 # passes the stop on to a command of another session.
 stoppable() {
-  local pid status=0
+  local pid status=0 traps
+  traps=$(trap -p TERM INT)
   setsid "$@" &
   pid=$!
   trap 'kill -- -$pid 2>/dev/null || kill $pid 2>/dev/null; wait $pid 2>/dev/null; exit 143' TERM INT
   wait $pid || status=$?
   trap - TERM INT
+  eval "$traps"
   return $status
 }
