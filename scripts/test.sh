@@ -75,8 +75,8 @@ if [ "$arch" = win32 ]; then
   start_win98 win32
 elif [ -z "$unproven" ]; then
   scripts/setup.sh qemu
-  # The guest (made first where it is not) runs beside the host's builds
-  # and tests (scripts/guest-test.sh says on how many CPUs).
+  # The guest is made beside the host's builds where it is not; its run
+  # waits until they and lint are done (scripts/guest-test.sh says why).
   rm -f build/host-busy-done
   VIGILO_GUEST_AFTER=build/host-busy-done scripts/guest-test.sh >"$guest_log" 2>&1 &
   guest=$!
