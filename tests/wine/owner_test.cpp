@@ -13,7 +13,8 @@ namespace {
 // to another object, and at its end. `alive` asks the system whether an
 // object still answers, which Wine tells even where it counts no objects.
 template <typename Make, typename Own, typename Alive>
-void ExpectClosedByItsOwner(Make make, Own own, Alive alive) {
+void ExpectClosedByItsOwner(const char* kind, Make make, Own own, Alive alive) {
+  SCOPED_TRACE(kind);
   const auto first = make(), second = make();
   ASSERT_TRUE(alive(first) && alive(second));
   {
@@ -35,45 +36,37 @@ bool Answers(HANDLE h) {
 }
 
 TEST(Owners, CloseEachKindOfHandle) {
-  {
-    SCOPED_TRACE("kernel handle");
-    ExpectClosedByItsOwner(
-        MakeEvent, [](HANDLE h) { return platform::UniqueHandle(h); }, Answers);
-  }
-  {
-    SCOPED_TRACE("a handle of the process service");
-    auto api = platform::CreateSystemProcessApi();
-    ExpectClosedByItsOwner([] { return reinterpret_cast<platform::Handle>(MakeEvent()); },
-                           [&](platform::Handle h) { return api->Own(h); },
-                           [](platform::Handle h) { return Answers(reinterpret_cast<HANDLE>(h)); });
-  }
-  {
-    SCOPED_TRACE("font");
-    ExpectClosedByItsOwner(
-        [] { return ::CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"); },
-        [](HFONT f) { return platform::UniqueFont(f); },
-        [](HFONT f) {
-          LOGFONTA font;
-          return ::GetObjectA(f, sizeof font, &font) != 0;
-        });
-  }
-  {
-    SCOPED_TRACE("registry key");
-    const char* const path = "Software\\Vigilo owner test";
-    ExpectClosedByItsOwner(
-        [&] {
-          HKEY key = nullptr;
-          ::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr);
-          ::RegSetValueExA(key, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
-          return key;
-        },
-        [](HKEY k) { return platform::UniqueKey(k); },
-        [](HKEY k) {
-          return ::RegQueryValueExA(k, "v", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-        });
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, path);
-  }
+  ExpectClosedByItsOwner(
+      "kernel handle", MakeEvent, [](HANDLE h) { return platform::UniqueHandle(h); }, Answers);
+  auto api = platform::CreateSystemProcessApi();
+  ExpectClosedByItsOwner(
+      "a handle of the process service",
+      [] { return reinterpret_cast<platform::Handle>(MakeEvent()); },
+      [&](platform::Handle h) { return api->Own(h); },
+      [](platform::Handle h) { return Answers(reinterpret_cast<HANDLE>(h)); });
+  ExpectClosedByItsOwner(
+      "font",
+      [] { return ::CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"); },
+      [](HFONT f) { return platform::UniqueFont(f); },
+      [](HFONT f) {
+        LOGFONTA font;
+        return ::GetObjectA(f, sizeof font, &font) != 0;
+      });
+  const char* const path = "Software\\Vigilo owner test";
+  ExpectClosedByItsOwner(
+      "registry key",
+      [&] {
+        HKEY key = nullptr;
+        ::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                          nullptr);
+        ::RegSetValueExA(key, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+        return key;
+      },
+      [](HKEY k) { return platform::UniqueKey(k); },
+      [](HKEY k) {
+        return ::RegQueryValueExA(k, "v", nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+      });
+  ::RegDeleteKeyA(HKEY_CURRENT_USER, path);
 }
 
 }  // namespace
