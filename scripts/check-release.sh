@@ -25,12 +25,13 @@ for path in sys.argv[1:]:
     assert "](" not in guide and "`" not in guide, f"{path}: markup left in README.txt"
 PY
 
-# The same zips from exes built afresh elsewhere: nothing of the build's
-# folder or time gets into them.
+# The same zips from exes built afresh elsewhere, compiled for real (not
+# from the compiler cache): nothing of the build's folder or time gets into
+# them.
 first=$(cat dist/SHA256SUMS)
 for arch in win32 win64; do
   cmake --preset "$arch" -B "build/repro/$arch" >/dev/null
-  cmake --build "build/repro/$arch" -j "$(nproc)" --target vigilo >/dev/null
+  CCACHE_DISABLE=1 cmake --build "build/repro/$arch" -j "$(nproc)" --target vigilo >/dev/null
 done
 mkdir -p build/repro/dist
 again=$(

@@ -32,6 +32,27 @@ mingw_args() {
     awk '/^ / {print "--extra-arg=-isystem" $1}'
 }
 
+# clang-tidy's verdict follows from the sources, the builds' settings and
+# the tools alone, and takes minutes; a clean one is kept in the machine's
+# cache under a key of all three, so that a clone with the very same
+# sources gets it at once.
+. scripts/cache.sh
+verdicts=$cache/lint
+key=$( {
+  for file in $(git ls-files -co --exclude-standard '*.cpp' '*.h' '*.cmake' CMakeLists.txt \
+      CMakePresets.json .clang-tidy); do
+    [ ! -f "$file" ] || { echo "$file"; cat "$file"; }
+  done
+  # Less the clone's own folder, also as the Windows paths built in.
+  sed -e "s|$PWD|.|g" -e 's/Z:[^" ]*//g' build/native/compile_commands.json \
+    build/win32-tests/compile_commands.json build/win32/compile_commands.json
+  dpkg-query -W 'clang-tidy*' 'libclang-cpp*' 'g++*' 'libstdc++*' 'mingw-w64*' 'libgtest-dev' 2>/dev/null
+} | sha256sum | cut -c1-16)
+if [ -e "$verdicts/$key" ]; then
+  echo "Lint: clean under clang-format and clang-tidy (clang-tidy's verdict on the same sources, kept)."
+  exit 0
+fi
+
 status=0
 tidy() {
   local build=$1
@@ -45,5 +66,8 @@ tidy() {
 tidy build/native
 tidy build/win32-tests $(mingw_args i686-w64-mingw32-g++-posix)
 tidy build/win32 $(mingw_args i686-w64-mingw32-g++-win32)
-[ $status -eq 0 ] && echo "Lint: clean under clang-format and clang-tidy."
-exit $status
+[ $status -eq 0 ] || exit $status
+mkdir -p "$verdicts" && touch "$verdicts/$key"
+# The last few verdicts are enough for clones on other branches.
+ls -t "$verdicts" | tail -n +21 | sed "s|^|$verdicts/|" | xargs -r rm -f
+echo "Lint: clean under clang-format and clang-tidy."

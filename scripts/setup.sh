@@ -16,7 +16,7 @@ case ${1:-} in
   qemu) required=(qemu-system-x86 e2fsprogs) ;;
   *) required=(cmake make g++ libgtest-dev googletest mingw-w64 wine wine64 xvfb imagemagick
                xdotool x11-utils python3 clang-tidy clang-format fonts-wine locales
-               bubblewrap mmdebstrap uidmap) ;;
+               bubblewrap mmdebstrap uidmap ccache) ;;
 esac
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

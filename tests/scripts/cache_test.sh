@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The shared cache's rules (scripts/cache.sh): an item that a run holds is
-# not removed, one that none holds is; a stopped making leaves no process.
+# not removed, one that none holds is; a stopped making leaves no process;
+# lint's kept verdict stands only for the very sources it was given on.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 XDG_CACHE_HOME=$(mktemp -d)
@@ -29,4 +30,37 @@ pgrep -f "$marker" >/dev/null || fail "the making did not start"
 kill -TERM $maker
 for _ in 1 2 3 4 5; do pgrep -f "$marker" >/dev/null || break; sleep 1; done
 ! pgrep -f "$marker" >/dev/null || fail "a stopped making left its processes running"
-echo "Cache: 2 cases passed."
+
+# Lint in a tree of one source, with fake tools: clang-tidy fails on "BAD".
+tree=$XDG_CACHE_HOME/tree
+mkdir -p "$tree/scripts" "$tree/bin"
+cp "$here/scripts/lint.sh" "$here/scripts/cache.sh" "$tree/scripts/"
+for b in native win32-tests win32; do
+  mkdir -p "$tree/build/$b"
+  echo "[{\"directory\": \"$tree\", \"command\": \"c++ -c a.cpp\", \"file\": \"$tree/a.cpp\"}]" \
+    >"$tree/build/$b/compile_commands.json"
+done
+printf '#!/bin/sh\nexit 0\n' >"$tree/bin/clang-format"
+printf '#!/bin/sh\necho tidy >>"%s/tidied"\n! grep -q BAD "%s/a.cpp"\n' "$tree" "$tree" >"$tree/bin/clang-tidy"
+for cc in clang-format i686-w64-mingw32-g++-posix i686-w64-mingw32-g++-win32; do
+  [ -e "$tree/bin/$cc" ] || cp "$tree/bin/clang-format" "$tree/bin/$cc"
+done
+chmod +x "$tree/bin/"*
+echo 'int a;' >"$tree/a.cpp"
+git -C "$tree" init -q
+# $1: what a.cpp holds; $2: lint's exit status wanted; $3: whether clang-tidy must run.
+lint() {
+  local status=0
+  echo "$1" >"$tree/a.cpp"
+  rm -f "$tree/tidied"
+  PATH=$tree/bin:$PATH "$tree/scripts/lint.sh" >/dev/null 2>&1 || status=$?
+  [ $status -eq "$2" ] || fail "lint on \"$1\": exit $status, wanted $2"
+  local tidied=false
+  [ ! -e "$tree/tidied" ] || tidied=true
+  [ $tidied = "$3" ] || fail "lint on \"$1\": clang-tidy ran: $tidied, wanted $3"
+}
+lint 'int a;' 0 true
+lint 'int a;' 0 false
+lint 'int BAD;' 1 true
+lint 'int BAD;' 1 true
+echo "Cache: 3 cases passed."

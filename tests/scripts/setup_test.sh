@@ -68,7 +68,7 @@ check() {
   [ $failed -eq 0 ] || { echo "$name printed:"; echo "$out"; cat "$fake/calls" 2>/dev/null; exit 1; }
 }
 all="cmake make g++ libgtest-dev googletest mingw-w64 wine wine64 xvfb imagemagick xdotool x11-utils
-     python3 clang-tidy clang-format fonts-wine locales bubblewrap mmdebstrap uidmap"
+     python3 clang-tidy clang-format fonts-wine locales bubblewrap mmdebstrap uidmap ccache"
 
 check "a failed list" "${all/wine64/}" "" 1 0 0 \
   "Installing: wine64" "some package lists could not be fetched (E: Failed to fetch a list)" "!i386"
