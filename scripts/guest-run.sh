@@ -15,7 +15,8 @@ export WINEARCH=win32
 export TMPDIR=/var/tmp
 # The tests' time bounds, stretched for the software CPU.
 export VIGILO_TIME_SCALE=5
-echo "VIGILO-GUEST: $(uname -m) kernel $(uname -r), $(nproc) CPUs, $(wine --version), 32-bit Wine $(dpkg-query -W -f='${Version}' wine32:i386)"
+up() { cut -d. -f1 /proc/uptime; }
+echo "VIGILO-GUEST: up in $(up) s: $(uname -m) kernel $(uname -r), $(nproc) CPUs, $(wine --version), 32-bit Wine $(dpkg-query -W -f='${Version}' wine32:i386)"
 
 # Each run has a Wine prefix, display and Wine server of its own; the runs
 # go side by side: most of their time is the watchdog's real intervals, not
@@ -59,4 +60,5 @@ for name in 32-bit russian-win98; do
   grep -q ': passed in' "/tmp/$name.result" || status=1
 done
 for name in 32-bit russian-win98; do echo "VIGILO-GUEST: $(cat "/tmp/$name.result")"; done
+echo "VIGILO-GUEST: done $(up) s after the boot"
 [ $status -eq 0 ] && echo "VIGILO-GUEST: PASS" || echo "VIGILO-GUEST: FAIL"
