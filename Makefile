@@ -65,7 +65,8 @@ clean:
 	rm -rf build dist
 
 # The machine's cache that every clone shares (the 32-bit root, its QEMU
-# guest, Wine prefix templates), removed the way it was made.
+# guest, Wine prefix templates, the compiler cache and lint's verdicts),
+# removed the way it was made.
 clean-cache:
 	@cache=$${XDG_CACHE_HOME:-$$HOME/.cache}/vigilo; \
 	  scripts/as-root.sh rm -rf "$$cache" 2>/dev/null || rm -rf "$$cache"; \
