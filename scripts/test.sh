@@ -104,6 +104,7 @@ ctest --preset native
 ctest --preset native-asan
 tests/scripts/setup_test.sh
 tests/scripts/cache_test.sh
+tests/scripts/wine_bin_test.sh
 if why=$(scripts/lint.sh --check-tools); then
   nice -n 5 scripts/lint.sh
 else
