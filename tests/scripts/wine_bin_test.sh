@@ -9,15 +9,13 @@ trap 'rm -rf "$lib"' EXIT
 printf '#!/bin/sh\nexit 1\n' >"$lib/wine"
 printf '#!/bin/sh\ncat /proc/self/personality\n' >"$lib/wine64"
 chmod +x "$lib/wine" "$lib/wine64"
-norandom=$(( 0x$(cat /proc/self/personality) | 0x0040000 ))
 own=$(( 0x$(cat /proc/self/personality) ))
 # $1: case; $2: the personality wanted.
 check() {
-  local got
-  got=$(( 0x$(env -u VIGILO_WINE_NORANDOM VIGILO_WINE_LIB="$lib" "$here/scripts/wine-bin/wine") ))
+  local got=$(( 0x$(env -u VIGILO_WINE_NORANDOM VIGILO_WINE_LIB="$lib" "$here/scripts/wine-bin/wine") ))
   [ "$got" -eq "$2" ] || { printf 'Wine wrapper, %s: personality %x, wanted %x\n' "$1" "$got" "$2"; exit 1; }
 }
-check "no preloader" $norandom
+check "no preloader" $(( own | 0x0040000 ))  # ADDR_NO_RANDOMIZE
 touch "$lib/wine64-preloader"
 check "a preloader" $own
 echo "Wine wrapper: 2 cases passed."
