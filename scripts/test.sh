@@ -102,9 +102,7 @@ fi
 stamp "Built the rest."
 ctest --preset native
 ctest --preset native-asan
-tests/scripts/setup_test.sh
-tests/scripts/cache_test.sh
-tests/scripts/wine_bin_test.sh
+for script_test in tests/scripts/*_test.sh; do "$script_test"; done
 if why=$(scripts/lint.sh --check-tools); then
   nice -n 5 scripts/lint.sh
 else

@@ -33,13 +33,10 @@ for _ in 1 2 3 4 5; do pgrep -f "$marker" >/dev/null || break; sleep 1; done
 
 # Lint in a tree of one source, with fake tools: clang-tidy fails on "BAD".
 tree=$XDG_CACHE_HOME/tree
-mkdir -p "$tree/scripts" "$tree/bin"
+mkdir -p "$tree/scripts" "$tree/bin" "$tree"/build/{native,win32-tests,win32}
 cp "$here/scripts/lint.sh" "$here/scripts/cache.sh" "$tree/scripts/"
-for b in native win32-tests win32; do
-  mkdir -p "$tree/build/$b"
-  echo "[{\"directory\": \"$tree\", \"command\": \"c++ -c a.cpp\", \"file\": \"$tree/a.cpp\"}]" \
-    >"$tree/build/$b/compile_commands.json"
-done
+echo "[{\"directory\": \"$tree\", \"command\": \"c++ -c a.cpp\", \"file\": \"$tree/a.cpp\"}]" |
+  tee "$tree"/build/{native,win32-tests,win32}/compile_commands.json >/dev/null
 for tool in clang-format i686-w64-mingw32-g++-posix i686-w64-mingw32-g++-win32; do
   printf '#!/bin/sh\nexit 0\n' >"$tree/bin/$tool"
 done
