@@ -19,23 +19,20 @@ Fn Proc(HMODULE module, const char* name) {
              : nullptr;
 }
 
-// Kernel objects: processes, threads, jobs, snapshots. Some calls fail with
-// INVALID_HANDLE_VALUE rather than null.
-struct CloseKernelHandle {
-  static bool Holds(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
-  void operator()(HANDLE h) const { ::CloseHandle(h); }
+struct CloseKernelHandle : NullOrInvalidIsNone {
+  void operator()(HANDLE h) const noexcept { ::CloseHandle(h); }
 };
 using UniqueHandle = Unique<HANDLE, CloseKernelHandle>;
 
 struct CloseRegistryKey : NullIsNone {
-  void operator()(HKEY key) const { ::RegCloseKey(key); }
+  void operator()(HKEY key) const noexcept { ::RegCloseKey(key); }
 };
 using UniqueKey = Unique<HKEY, CloseRegistryKey>;
 
 // A GDI object (font, brush, bitmap); deleting one still selected into a
 // window fails, so owners outlive their users.
 struct DeleteGdiObject : NullIsNone {
-  void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
+  void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
 };
 template <typename Object>
 using UniqueGdiObject = Unique<Object, DeleteGdiObject>;

@@ -16,10 +16,17 @@ using Handle = std::uintptr_t;
 
 class ProcessApi;
 
-// Closes through the process service that opened the handle.
-struct CloseThroughService : NullIsNone {
-  ProcessApi* service = nullptr;
-  void operator()(Handle handle) const;
+// Closes through the process service that opened the handle. Only the
+// service makes one that closes (Own), so no owner is filled without it.
+class CloseThroughService : public NullOrInvalidIsNone {
+ public:
+  explicit CloseThroughService(ProcessApi& service) noexcept : service_(&service) {}
+  void operator()(Handle handle) const noexcept;
+
+ private:
+  friend class Unique<Handle, CloseThroughService>;  // an empty owner's
+  CloseThroughService() noexcept = default;
+  ProcessApi* service_ = nullptr;
 };
 using OwnedHandle = Unique<Handle, CloseThroughService>;
 
@@ -75,10 +82,14 @@ class ProcessApi {
   virtual bool TerminateJobObject(Handle job, uint32_t exitCode) = 0;
 
   // The owner of a handle this service opened.
-  OwnedHandle Own(Handle handle) { return OwnedHandle(handle, CloseThroughService{{}, this}); }
+  OwnedHandle Own(Handle handle) noexcept {
+    return OwnedHandle(handle, CloseThroughService(*this));
+  }
 };
 
-inline void CloseThroughService::operator()(Handle handle) const { service->CloseHandle(handle); }
+inline void CloseThroughService::operator()(Handle handle) const noexcept {
+  service_->CloseHandle(handle);
+}
 
 // The system's own process and token calls.
 std::unique_ptr<ProcessApi> CreateSystemProcessApi();

@@ -1,5 +1,7 @@
 #include "server/command_line.h"
 
+#include <iterator>
+
 namespace server {
 
 const char kProgramName[] = "nwserver";
@@ -16,7 +18,7 @@ struct Piece {
 };
 
 // Indexed by settings::Field.
-const Piece kPieces[settings::kFieldCount] = {
+const Piece kPieces[] = {
     {" -servername ", Form::Quoted},
     {" -module ", Form::Quoted},
     {" -port ", Form::Text},
@@ -37,6 +39,7 @@ const Piece kPieces[settings::kFieldCount] = {
     {" -reloadwhenempty", Form::Number},
     {" -servervault", Form::Number},
 };
+static_assert(std::size(kPieces) == settings::kFieldCount, "one piece for each field");
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include <climits>
+#include <iterator>
 
 #include "platform/store.h"
 
@@ -17,7 +18,7 @@ const char kSection[] = "s1";
 namespace {
 
 // clang-format off
-const FieldInfo kFields[kFieldCount] = {
+const FieldInfo kFields[] = {
     {"SName", Kind::Text, "My Server", nullptr, 0},
     {"MName", Kind::Text, "My Module", nullptr, 0},
     {"Port", Kind::Text, "5121", nullptr, 0},
@@ -39,6 +40,7 @@ const FieldInfo kFields[kFieldCount] = {
     {"SVault", Kind::Check, "0", nullptr, 0},
 };
 // clang-format on
+static_assert(std::size(kFields) == kFieldCount, "one row for each field");
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 

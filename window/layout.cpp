@@ -11,8 +11,9 @@ using K = ControlKind;
 using F = FontKind;
 }  // namespace
 
+namespace {
 // clang-format off
-const ControlSpec kControls[kControlCount] = {
+const ControlSpec kRows[] = {
     {"SName", K::TextBox, false, "", 840, 120, 1695, 285, F::Default, kFirstFieldId + 0, 0},
     {"MName", K::TextBox, false, "", 3600, 120, 1695, 285, F::Default, kFirstFieldId + 1, 0},
     {"Port", K::TextBox, false, "5121", 6120, 120, 735, 285, F::Default, kFirstFieldId + 2, 0},
@@ -53,6 +54,9 @@ const ControlSpec kControls[kControlCount] = {
     {"Save", K::Button, false, "Save Settings", 7320, 3240, 1215, 375, F::Default, kSaveId, 0},
 };
 // clang-format on
+}  // namespace
+
+const ControlSpec (&kControls)[kControlCount] = kRows;
 
 int TwipsToPixels(int twips, int dpi) { return (twips * dpi + kTwipsPerInch / 2) / kTwipsPerInch; }
 

@@ -29,7 +29,8 @@ struct ControlSpec {
 };
 
 constexpr int kControlCount = 38;  // all but the timer
-extern const ControlSpec kControls[kControlCount];
+// Every control, each once; a table of another length does not compile.
+extern const ControlSpec (&kControls)[kControlCount];
 
 constexpr int kClientWidthTwips = 8730;
 constexpr int kClientHeightTwips = 5835;

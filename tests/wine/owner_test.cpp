@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <type_traits>
 #include <utility>
 
 #include "platform/handles_win.h"
@@ -9,24 +10,45 @@
 
 namespace {
 
-// An owner closes what it holds once: not when it is moved from, at a reset
-// to another object, and at its end. `alive` asks the system whether an
-// object still answers, which Wine tells even where it counts no objects.
+// Whether an owner can be filled with a value: only where its closer has no state.
+template <typename Owner, typename = void>
+struct Fillable : std::false_type {};
+template <typename Owner>
+struct Fillable<Owner, std::void_t<decltype(std::declval<Owner&>().put())>> : std::true_type {};
+static_assert(Fillable<platform::UniqueHandle>::value && !Fillable<platform::OwnedHandle>::value &&
+                  !std::is_constructible<platform::OwnedHandle, platform::Handle>::value,
+              "an owner without the service that closes cannot be filled");
+
+// An owner closes what it holds once: at a move-assignment or a put over it
+// and at its end; not when it is moved from or to itself, nor once it has
+// given it up. `alive` asks the system whether an object still answers,
+// which Wine tells even where it counts no objects.
 template <typename Make, typename Own, typename Alive>
 void ExpectClosedByItsOwner(const char* kind, Make make, Own own, Alive alive) {
   SCOPED_TRACE(kind);
-  const auto first = make(), second = make();
-  ASSERT_TRUE(alive(first) && alive(second));
+  const auto first = make(), second = make(), third = make();
+  ASSERT_TRUE(alive(first) && alive(second) && alive(third));
   {
     auto owner = own(first);
     auto moved = std::move(owner);
     EXPECT_FALSE(owner);  // NOLINT(bugprone-use-after-move): it must hold nothing now
-    EXPECT_TRUE(alive(first)) << "closed when moved";
-    moved.reset(second);
-    EXPECT_FALSE(alive(first)) << "left open by a reset";
-    EXPECT_TRUE(alive(second));
+    auto& same = moved;
+    moved = std::move(same);
+    EXPECT_TRUE(moved && alive(first)) << "closed when moved";
+    moved = own(second);
+    EXPECT_FALSE(alive(first)) << "left open by a move-assignment";
+    EXPECT_EQ(moved.release(), second);
+    EXPECT_TRUE(!moved && alive(second)) << "closed when given up";
+    if constexpr (Fillable<decltype(moved)>::value) {
+      moved.reset(second);
+      *moved.put() = third;
+      EXPECT_FALSE(alive(second)) << "left open by a put";
+    } else {
+      moved = own(third);
+      own(second).reset();
+    }
   }
-  EXPECT_FALSE(alive(second)) << "left open at its owner's end";
+  EXPECT_FALSE(alive(third)) << "left open at its owner's end";
 }
 
 HANDLE MakeEvent() { return ::CreateEventA(nullptr, TRUE, FALSE, nullptr); }
@@ -44,6 +66,9 @@ TEST(Owners, CloseEachKindOfHandle) {
       [] { return reinterpret_cast<platform::Handle>(MakeEvent()); },
       [&](platform::Handle h) { return api->Own(h); },
       [](platform::Handle h) { return Answers(reinterpret_cast<HANDLE>(h)); });
+  // Both owners of kernel objects take the value some calls fail with for none.
+  EXPECT_FALSE(platform::UniqueHandle(INVALID_HANDLE_VALUE));
+  EXPECT_FALSE(api->Own(reinterpret_cast<platform::Handle>(INVALID_HANDLE_VALUE)));
   ExpectClosedByItsOwner(
       "font",
       [] { return ::CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"); },
