@@ -25,10 +25,24 @@ std::string ExecutablePath() {
     DWORD n = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
     if (n < path.size()) {
       path.resize(n);
-      return path;
+      break;
     }
     path.resize(path.size() * 2);
   }
+  // Started through its 8.3 name, the module's path is that name.
+  return LongPath(path);
+}
+
+std::string LongPath(const std::string& path) {
+  using LongPathFn = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
+  const auto longPath = Proc<LongPathFn>(::GetModuleHandleA("kernel32.dll"), "GetLongPathNameA");
+  const DWORD size = longPath ? longPath(path.c_str(), nullptr, 0) : 0;
+  if (size == 0) return path;
+  std::string full(size, '\0');
+  const DWORD n = longPath(path.c_str(), &full[0], size);
+  if (n == 0 || n >= size) return path;
+  full.resize(n);
+  return full;
 }
 
 void* LoadSystemLibrary(const char* name) {
@@ -49,6 +63,11 @@ std::string ErrorText(unsigned long code) {
          (result.back() == '\r' || result.back() == '\n' || result.back() == ' '))
     result.pop_back();
   return result;
+}
+
+std::string LastErrorText() {
+  const DWORD code = ::GetLastError();
+  return code != ERROR_SUCCESS ? ErrorText(code) : "Windows gave no reason.";
 }
 
 }  // namespace platform

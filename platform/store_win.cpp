@@ -45,13 +45,21 @@ class RegistryStore : public SettingsStore {
     if (::RegOpenKeyExA(HKEY_CURRENT_USER, KeyPath(app, section).c_str(), 0, KEY_QUERY_VALUE,
                         k.put()) != ERROR_SUCCESS)
       return fallback;
+    // Asked for its size, then read; another copy of Vigilo may lengthen it
+    // in between, so ask again until it fits.
     DWORD type = 0, size = 0;
-    if (::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-      return fallback;
-    std::string value(size, '\0');
-    if (size != 0 && ::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type,
-                                        reinterpret_cast<BYTE*>(&value[0]), &size) != ERROR_SUCCESS)
-      return fallback;
+    std::string value;
+    for (;;) {
+      const LONG status =
+          ::RegQueryValueExA(k.get(), key.c_str(), nullptr, &type,
+                             value.empty() ? nullptr : reinterpret_cast<BYTE*>(&value[0]), &size);
+      const bool sizeOnly = status == ERROR_SUCCESS && value.empty() && size != 0;
+      if (status != ERROR_MORE_DATA && !sizeOnly) {
+        if (status != ERROR_SUCCESS) return fallback;
+        break;
+      }
+      value.assign(size, '\0');
+    }
     value.resize(size);
     if (type != REG_SZ) {
       *foreign = Describe(type, value);

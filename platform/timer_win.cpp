@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/shell.h"
 #include "platform/timer.h"
 
 namespace platform {
@@ -9,19 +10,20 @@ namespace {
 class WindowTimer : public Timer {
  public:
   WindowTimer(HWND window, UINT_PTR id) : window_(window), id_(id) {}
-  ~WindowTimer() override { SetEnabled(false); }
+  ~WindowTimer() override { Stop(); }
 
-  void SetInterval(uint32_t milliseconds) override {
-    interval_ = milliseconds;
-    if (enabled_) ::SetTimer(window_, id_, interval_, nullptr);  // restarts the count
+  bool Start(uint32_t milliseconds, std::string* error) override {
+    // A running timer of the same id restarts its count, as a new one.
+    ::SetLastError(ERROR_SUCCESS);
+    enabled_ = ::SetTimer(window_, id_, milliseconds, nullptr) != 0;
+    if (enabled_) return true;
+    *error = LastErrorText();
+    ::KillTimer(window_, id_);  // an earlier count must not tick on unseen
+    return false;
   }
-  void SetEnabled(bool enabled) override {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    if (enabled)
-      ::SetTimer(window_, id_, interval_, nullptr);
-    else
-      ::KillTimer(window_, id_);
+  void Stop() override {
+    if (enabled_) ::KillTimer(window_, id_);
+    enabled_ = false;
   }
   bool Enabled() const override { return enabled_; }
   uint32_t Now() const override { return ::GetTickCount(); }
@@ -29,7 +31,6 @@ class WindowTimer : public Timer {
  private:
   HWND window_;
   UINT_PTR id_;
-  uint32_t interval_ = 5000;  // never used: every enable follows a new interval
   bool enabled_ = false;
 };
 

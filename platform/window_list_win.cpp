@@ -29,9 +29,7 @@ class DesktopWindowList : public WindowList {
     windows->clear();
     ::SetLastError(ERROR_SUCCESS);
     if (::EnumWindows(Collect, reinterpret_cast<LPARAM>(windows))) return true;
-    const DWORD code = ::GetLastError();
-    // A failure without a reason still must not pass for an empty desktop.
-    *error = code != ERROR_SUCCESS ? ErrorText(code) : "Windows gave no reason.";
+    *error = LastErrorText();
     return false;
   }
   WindowHandle Parent(WindowHandle window) override { return Of(::GetParent(W(window))); }

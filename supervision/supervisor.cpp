@@ -10,6 +10,8 @@ namespace supervision {
 const char kServerKilled[] = "Server killed";
 const char kCrashedRestarting[] = "Server crashed...Restarting";
 const char kShutDownRestarting[] = "Server shut down...Restarting";
+const char kWatchdogHeld[] = "Watchdog held: Windows asked Vigilo to close";
+const char kWatchdogResumed[] = "Watchdog resumed";
 
 std::string LaunchFailedMessage(const std::string& reason) {
   return "Server could not be started: " + reason;
@@ -17,6 +19,10 @@ std::string LaunchFailedMessage(const std::string& reason) {
 
 std::string CheckFailedMessage(const std::string& reason) {
   return "Server could not be checked: " + reason;
+}
+
+std::string TimerFailedMessage(const std::string& reason) {
+  return "Watchdog could not be started: " + reason;
 }
 
 Supervisor::Supervisor(Host& host, platform::Timer& timer, platform::ProcessApi& processes,
@@ -36,35 +42,42 @@ void Supervisor::Start_Click() {
   }
   heldForSession_ = false;
   Arm(kFirstCheckMs);
-  timer_.SetEnabled(true);
 }
 
 void Supervisor::Kill_Click() {
   host_.LogEvent(kServerKilled);
-  timer_.SetEnabled(false);
-  heldForSession_ = false;
+  timer_.Stop();
+  heldForSession_ = timerRefused_ = false;
   KillProcess(serverPid_, kKillExitCode);
 }
 
-void Supervisor::Arm(uint32_t intervalMs) {
-  timer_.SetInterval(intervalMs);
+bool Supervisor::Arm(uint32_t intervalMs) {
   armedAt_ = timer_.Now();
   armedFor_ = intervalMs;
+  std::string error;
+  const bool wasRefused = timerRefused_;
+  timerRefused_ = !timer_.Start(intervalMs, &error);
+  if (timerRefused_ && !wasRefused) host_.LogEvent(TimerFailedMessage(error));
+  return !timerRefused_;
 }
 
 void Supervisor::Resumed() { resumed_ = true; }
 
 void Supervisor::SessionEnding() {
   if (!timer_.Enabled()) return;
-  timer_.SetEnabled(false);
+  timer_.Stop();
   heldForSession_ = true;
+  host_.LogEvent(kWatchdogHeld);
 }
 
-void Supervisor::SessionEndCancelled() {
+void Supervisor::SessionGoesOn() {
   if (!heldForSession_) return;
   heldForSession_ = false;
-  Arm(kFirstCheckMs);
-  timer_.SetEnabled(true);
+  if (Arm(kFirstCheckMs)) host_.LogEvent(kWatchdogResumed);
+}
+
+void Supervisor::RetryTimer() {
+  if (timerRefused_ && Arm(kFirstCheckMs)) host_.LogEvent(kWatchdogResumed);
 }
 
 void Supervisor::Timer1_Timer() {

@@ -23,9 +23,13 @@ constexpr uint32_t kLateMs = 15000;
 extern const char kServerKilled[];        // "Server killed"
 extern const char kCrashedRestarting[];   // "Server crashed...Restarting"
 extern const char kShutDownRestarting[];  // "Server shut down...Restarting"
+// The watchdog off, and back, without the operator's Kill.
+extern const char kWatchdogHeld[];     // "Watchdog held: Windows asked Vigilo to close"
+extern const char kWatchdogResumed[];  // "Watchdog resumed"
 
 std::string LaunchFailedMessage(const std::string& reason);
 std::string CheckFailedMessage(const std::string& reason);  // the window list unread
+std::string TimerFailedMessage(const std::string& reason);  // the system refused the timer
 
 // What the supervisor needs of the main window.
 class Host {
@@ -50,10 +54,15 @@ class Supervisor {
 
   // The machine woke from sleep: the next look records the title, judges nothing.
   void Resumed();
-  // The session is ending: no look may relaunch the server into it. A
-  // cancelled end arms the watchdog again as a launch does.
+  // Windows asks every program to close, for the session's end or for an
+  // installer (Restart Manager): no look may relaunch the server meanwhile.
+  // When the session goes on (the end cancelled, or Vigilo asked to close
+  // but left running), the watchdog is armed again as a launch arms it.
   void SessionEnding();
-  void SessionEndCancelled();
+  void SessionGoesOn();
+  // The system refused the watchdog's timer: tries it again. The window
+  // calls this when the operator comes back to it, and after a wake-up.
+  void RetryTimer();
 
   // -1 when the platform reported the process terminated, else 0. Only the
   // process this supervisor launched last is ever terminated.
@@ -67,7 +76,9 @@ class Supervisor {
   // The server's processes that still run: those of its job, else the one
   // launched. False, with the reason, when the job cannot be asked.
   bool ServerProcesses(std::vector<uint32_t>* pids, std::string* error);
-  void Arm(uint32_t intervalMs);  // SetInterval, noting when and for how long
+  // Starts the timer, noting when and for how long; says so once when the
+  // system refuses it.
+  bool Arm(uint32_t intervalMs);
 
   Host& host_;
   platform::Timer& timer_;
@@ -80,6 +91,7 @@ class Supervisor {
   uint32_t armedAt_ = 0, armedFor_ = 0;
   bool resumed_ = false;         // a wake-up since the last look
   bool heldForSession_ = false;  // stopped by a session end, not by Kill
+  bool timerRefused_ = false;    // to run, but the system would not count
 };
 
 }  // namespace supervision

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <iterator>
 #include <vector>
 
 #include "platform/app_name.h"
@@ -288,12 +289,13 @@ void Form1::LogEvent(const std::string& text) { window::LogEvent(*this, text); }
 
 void Form1::RaiseSettingHandler(int field) {
   using Handler = void (Form1::*)();
-  static const Handler kHandlers[settings::kFieldCount] = {
+  static const Handler kHandlers[] = {
       &Form1::SName_Change,  &Form1::MName_Change,    &Form1::Port_Change,    &Form1::PVP_Click,
       &Form1::GType_Click,   &Form1::Diff_Click,      &Form1::Players_Change, &Form1::MinLvl_Change,
       &Form1::MaxLvl_Change, &Form1::AutoSave_Change, &Form1::PPass_Change,   &Form1::DPass_Change,
       &Form1::APass_Change,  &Form1::Pub_Click,       &Form1::ELC_Click,      &Form1::ILR_Click,
       &Form1::Party_Click,   &Form1::Reload_Click,    &Form1::SVault_Click};
+  static_assert(std::size(kHandlers) == settings::kFieldCount, "one handler for each field");
   (this->*kHandlers[field])();
 }
 
@@ -359,6 +361,8 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND focus = ::GetFocus();
         if (focus && ::IsChild(hwnd_, focus)) lastFocus_ = focus;
+      } else if (supervisor_) {
+        supervisor_->RetryTimer();
       }
       return ::DefWindowProcA(hwnd_, msg, wp, lp);
     case WM_SETFOCUS:
@@ -376,15 +380,19 @@ LRESULT Form1::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return TRUE;
     case WM_POWERBROADCAST:
       if (supervisor_ && (wp == PBT_APMRESUMEAUTOMATIC || wp == PBT_APMRESUMESUSPEND ||
-                          wp == PBT_APMRESUMECRITICAL))
+                          wp == PBT_APMRESUMECRITICAL)) {
         supervisor_->Resumed();
+        supervisor_->RetryTimer();
+      }
       return TRUE;
     case WM_QUERYENDSESSION:
       // Let the session end; a look from now on would relaunch the server into it.
       if (supervisor_) supervisor_->SessionEnding();
       return TRUE;
     case WM_ENDSESSION:
-      if (supervisor_ && !wp) supervisor_->SessionEndCancelled();
+      // Cancelled, or Restart Manager's request to close, which Vigilo
+      // declines by staying: either way the session goes on.
+      if (supervisor_ && (!wp || (lp & ENDSESSION_CLOSEAPP))) supervisor_->SessionGoesOn();
       return 0;
     case WM_DESTROY:
       ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);

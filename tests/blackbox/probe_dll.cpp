@@ -11,7 +11,11 @@
 // "VigiloDpiProbe": dpiprobe.txt, answered|width|height, what the window
 //   answers WM_GETDPISCALEDSIZE for 144 DPI; then sends it WM_DPICHANGED to
 //   144 DPI with a suggested rectangle at 50,60 of another size (both carry
-//   pointers, so they cannot come from another process);
+//   pointers, so they cannot come from another process); then a second
+//   line, how many of the fonts the controls had before still exist;
+// "VigiloTimerProbe": timerprobe.txt, refusing|1 or refusing|0: from now on
+//   Vigilo's SetTimer fails as with its desktop heap exhausted, or works
+//   again; each message turns it over;
 // "VigiloLeakProbe": leaks one object of the kind numbered by wParam (in the
 //   order of countprobe.txt), so a soak can show that each count sees a leak.
 #include <windows.h>
@@ -23,6 +27,7 @@
 namespace {
 
 struct CountedCall {
+  const char* dll;
   const char* name;
   void* hook;
   void* original;
@@ -34,11 +39,19 @@ BOOL WINAPI CountedLookupPrivilegeValueA(LPCSTR, LPCSTR, PLUID);
 BOOL WINAPI CountedAdjustTokenPrivileges(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES,
                                          PDWORD);
 
+UINT_PTR WINAPI RefusableSetTimer(HWND, UINT_PTR, UINT, TIMERPROC);
+
 CountedCall calls[] = {
-    {"OpenProcessToken", reinterpret_cast<void*>(CountedOpenProcessToken), nullptr, 0},
-    {"LookupPrivilegeValueA", reinterpret_cast<void*>(CountedLookupPrivilegeValueA), nullptr, 0},
-    {"AdjustTokenPrivileges", reinterpret_cast<void*>(CountedAdjustTokenPrivileges), nullptr, 0},
+    {"advapi32.dll", "OpenProcessToken", reinterpret_cast<void*>(CountedOpenProcessToken), nullptr,
+     0},
+    {"advapi32.dll", "LookupPrivilegeValueA", reinterpret_cast<void*>(CountedLookupPrivilegeValueA),
+     nullptr, 0},
+    {"advapi32.dll", "AdjustTokenPrivileges", reinterpret_cast<void*>(CountedAdjustTokenPrivileges),
+     nullptr, 0},
+    {"user32.dll", "SetTimer", reinterpret_cast<void*>(RefusableSetTimer), nullptr, 0},
 };
+const int kPrivilegeCalls = 3;  // the first rows
+bool refuseTimers = false;
 
 template <typename Fn>
 Fn Original(int i) {
@@ -56,16 +69,20 @@ BOOL WINAPI CountedAdjustTokenPrivileges(HANDLE token, BOOL all, PTOKEN_PRIVILEG
                                          PTOKEN_PRIVILEGES old, PDWORD size) {
   return Original<decltype(&::AdjustTokenPrivileges)>(2)(token, all, set, n, old, size);
 }
+UINT_PTR WINAPI RefusableSetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC proc) {
+  if (!refuseTimers) return Original<decltype(&::SetTimer)>(3)(window, id, ms, proc);
+  ::SetLastError(ERROR_NOT_ENOUGH_QUOTA);
+  return 0;
+}
 
-// Points the main module's advapi32 import slots at the counting versions.
-void CountPrivilegeCalls() {
+// Points the main module's import slots at the counting versions.
+void HookCalls() {
   auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
   auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
       base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
   const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
   for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
        dir.VirtualAddress && dll->Name; ++dll) {
-    if (::lstrcmpiA(reinterpret_cast<char*>(base + dll->Name), "advapi32.dll") != 0) continue;
     auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
     auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
     for (; name->u1.AddressOfData; ++name, ++slot) {
@@ -73,7 +90,9 @@ void CountPrivilegeCalls() {
       const char* imported = reinterpret_cast<char*>(
           reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name);
       for (CountedCall& call : calls) {
-        if (std::strcmp(imported, call.name) != 0) continue;
+        if (std::strcmp(imported, call.name) != 0 ||
+            ::lstrcmpiA(reinterpret_cast<char*>(base + dll->Name), call.dll) != 0)
+          continue;
         DWORD was = 0;
         ::VirtualProtect(&slot->u1.Function, sizeof slot->u1.Function, PAGE_READWRITE, &was);
         call.original = reinterpret_cast<void*>(slot->u1.Function);
@@ -114,7 +133,13 @@ void WriteFonts(FILE* out, HWND main) {
 }
 
 void WriteCalls(FILE* out, HWND) {
-  for (const CountedCall& call : calls) std::fprintf(out, "%s|%ld\n", call.name, call.count);
+  for (int i = 0; i < kPrivilegeCalls; ++i)
+    std::fprintf(out, "%s|%ld\n", calls[i].name, calls[i].count);
+}
+
+void TurnTimersOver(FILE* out, HWND) {
+  refuseTimers = !refuseTimers;
+  std::fprintf(out, "refusing|%d\n", refuseTimers ? 1 : 0);
 }
 
 // Wine reports 0 for GetProcessHandleCount, GetGuiResources and
@@ -189,9 +214,16 @@ void ChangeDpi(FILE* out, HWND main) {
   LRESULT answered =
       ::SendMessageA(main, 0x02E4 /* WM_GETDPISCALEDSIZE */, 144, reinterpret_cast<LPARAM>(&size));
   std::fprintf(out, "%d|%ld|%ld\n", answered ? 1 : 0, size.cx, size.cy);
+  std::vector<HGDIOBJ> fonts;
+  for (HWND c = ::GetWindow(main, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+    fonts.push_back(reinterpret_cast<HGDIOBJ>(::SendMessageA(c, WM_GETFONT, 0, 0)));
   RECT suggested = {50, 60, 50 + 400, 60 + 300};
   ::SendMessageA(main, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(144, 144),
                  reinterpret_cast<LPARAM>(&suggested));
+  int left = 0;  // a deleted font no longer answers
+  LOGFONTA font;
+  for (HGDIOBJ f : fonts) left += f && ::GetObjectA(f, sizeof font, &font) ? 1 : 0;
+  std::fprintf(out, "%d\n", left);
 }
 
 // Written under another name first, so a reader never sees half a file.
@@ -208,7 +240,7 @@ void Answer(const char* file, void (*write)(FILE*, HWND), HWND main) {
 }  // namespace
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
-  if (reason == DLL_PROCESS_ATTACH) CountPrivilegeCalls();
+  if (reason == DLL_PROCESS_ATTACH) HookCalls();
   return TRUE;
 }
 
@@ -218,6 +250,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wp,
   static const UINT countProbe = ::RegisterWindowMessageA("VigiloCountProbe");
   static const UINT leakProbe = ::RegisterWindowMessageA("VigiloLeakProbe");
   static const UINT dpiProbe = ::RegisterWindowMessageA("VigiloDpiProbe");
+  static const UINT timerProbe = ::RegisterWindowMessageA("VigiloTimerProbe");
   const MSG* msg = reinterpret_cast<const MSG*>(lp);
   if (code == HC_ACTION && wp == PM_REMOVE && msg->message == fontProbe)
     Answer("fontprobe.txt", WriteFonts, msg->hwnd);
@@ -228,5 +261,7 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK ProbeHook(int code, WPARAM wp,
   if (code == HC_ACTION && wp == PM_REMOVE && msg->message == leakProbe) Leak(msg->wParam);
   if (code == HC_ACTION && wp == PM_REMOVE && msg->message == dpiProbe)
     Answer("dpiprobe.txt", ChangeDpi, msg->hwnd);
+  if (code == HC_ACTION && wp == PM_REMOVE && msg->message == timerProbe)
+    Answer("timerprobe.txt", TurnTimersOver, nullptr);
   return ::CallNextHookEx(nullptr, code, wp, lp);
 }

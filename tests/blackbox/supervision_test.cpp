@@ -130,10 +130,10 @@ TEST(WorkedSequence, InRealTimeGivesItsNineLogLines) { WorkedSequence(true); }
 TEST(WorkedSequence, TickedGivesItsNineLogLines) { WorkedSequence(false); }
 
 // Windows does what Wine does not; each is played here as Windows does it.
-// The session ends (the query, then the server closes) and is cancelled; the
-// machine sleeps with the server (both frozen past a look's due time, the one
-// wait in real time); it wakes with a notice; the server hangs beneath a
-// window of another program titled as its ghost would be. Only the hang that
+// The session ends (the query, then the server closes) and is cancelled;
+// Restart Manager asks Vigilo to close for an installer; the machine sleeps with the server (both
+// frozen past a look's due time, the one wait in real time); it wakes with a notice; the server
+// hangs beneath a window of another program titled as its ghost would be. Only the hang that
 // outlasts all that is restarted.
 TEST(Desktop, SleepWakeAndSessionEndRestartOnlyAHungServer) {
   const std::string name = UniqueName("Desktop");
@@ -153,13 +153,19 @@ TEST(Desktop, SleepWakeAndSessionEndRestartOnlyAHungServer) {
   EXPECT_TRUE(answer) << "the session may end";
   ASSERT_TRUE(blackbox::EndServer(server));  // the server goes with the session
   v->Tick();                                 // one the timer queued before it stopped
-  EXPECT_TRUE(v->Log().empty()) << "relaunched into the ending session:" << joined();
+  const Lines held = {"Watchdog held: Windows asked Vigilo to close"};
+  EXPECT_EQ(v->Log(), held) << "relaunched into the ending session:" << joined();
 
   // Cancelled: the watchdog is back, and finds the server gone.
   ::SendMessageTimeoutA(v->main(), WM_ENDSESSION, FALSE, 0, SMTO_NORMAL, 5 * kSecond, &answer);
   v->Tick();
-  ASSERT_EQ(v->Log().size(), 2u) << joined();
+  ASSERT_EQ(v->Log().size(), 4u) << joined();
   ASSERT_TRUE(server = NewServerWindow(name, nullptr));
+  // Restart Manager: asked to close, and staying open, Vigilo is watching again.
+  ::SendMessageTimeoutA(v->main(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_NORMAL,
+                        5 * kSecond, &answer);
+  ::SendMessageTimeoutA(v->main(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_NORMAL,
+                        5 * kSecond, &answer);
   const DWORD serverPid = blackbox::ProcessOf(server);
   struct Thaw {  // whatever fails, nothing stays frozen and no server is left
     DWORD server, vigilo;
@@ -176,7 +182,7 @@ TEST(Desktop, SleepWakeAndSessionEndRestartOnlyAHungServer) {
   blackbox::Freeze(v->pid(), true);
   ::Sleep(50 * kSecond);
   blackbox::Freeze(v->pid(), false);
-  ASSERT_TRUE(WaitForLines(*v, 4, blackbox::Scaled(10 * kSecond))) << joined();
+  ASSERT_TRUE(WaitForLines(*v, 8, blackbox::Scaled(10 * kSecond))) << joined();
   blackbox::Freeze(serverPid, false);
 
   // Hung beneath another program's window titled as its ghost; a wake-up
@@ -196,14 +202,16 @@ TEST(Desktop, SleepWakeAndSessionEndRestartOnlyAHungServer) {
   v->Click("Kill");
 
   Lines log = v->Log();
-  ASSERT_EQ(log.size(), 9u) << joined();
-  EXPECT_EQ(Lines(log.begin(), log.begin() + 2),
-            (Lines{"Server killed", "Server shut down...Restarting"}));
-  EXPECT_TRUE(StartsWith(log[2], "NWServer - " + name + " #2 up ")) << log[2];
-  EXPECT_EQ(log[3], log[2]) << "the look after the sleep judged the frozen title";
-  EXPECT_EQ(log[4], title) << "the other program's title, or a restart";
-  EXPECT_EQ(log[5], title) << "the look after the wake-up judged";
-  EXPECT_EQ(Lines(log.begin() + 6, log.end()),
+  ASSERT_EQ(log.size(), 13u) << joined();
+  const std::string resumed = "Watchdog resumed";
+  EXPECT_EQ(Lines(log.begin(), log.begin() + 6),
+            (Lines{held[0], resumed, "Server killed", "Server shut down...Restarting", held[0],
+                   resumed}));
+  EXPECT_TRUE(StartsWith(log[6], "NWServer - " + name + " #2 up ")) << log[6];
+  EXPECT_EQ(log[7], log[6]) << "the look after the sleep judged the frozen title";
+  EXPECT_EQ(log[8], title) << "the other program's title, or a restart";
+  EXPECT_EQ(log[9], title) << "the look after the wake-up judged";
+  EXPECT_EQ(Lines(log.begin() + 10, log.end()),
             (Lines{"Server killed", "Server crashed...Restarting", "Server killed"}));
 }
 
@@ -331,11 +339,39 @@ TEST(KillFirst, KillBeforeAnyStartLogsAndTerminatesNothing) {
   v->Click("Kill");
   EXPECT_EQ(v->Log(), Lines{"Server killed"});
   EXPECT_EQ(v->LogSelection(), 0);
-  // The kill has been made by now: the bystander still answers and runs.
+  // A kill ends its process within moments; the bystander outlives that
+  // wait and still answers.
+  EXPECT_EQ(::WaitForSingleObject(bystander.process(), blackbox::Scaled(3 * kSecond)),
+            static_cast<DWORD>(WAIT_TIMEOUT));
   DWORD_PTR result = 0;
   EXPECT_NE(::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5 * kSecond, &result),
             0);
-  EXPECT_EQ(::WaitForSingleObject(bystander.process(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+// The system refuses the watchdog's timer, as when the desktop heap is
+// exhausted: the log says so with the reason, a tick queued before makes no
+// look, and the operator's return to the window tries the timer again.
+TEST(Desktop, ARefusedTimerIsSaidAndTriedAgainWhenTheWindowIsActivated) {
+  const std::string name = UniqueName("Refused");
+  auto v = StartVigilo("refused", name, "");
+  ASSERT_TRUE(v);
+  blackbox::Probe probe(*v);
+  ASSERT_EQ(probe.Ask("VigiloTimerProbe", "timerprobe.txt"), Lines{"refusing|1"});
+  v->Click("Start");
+  ASSERT_TRUE(NewServerWindow(name, nullptr));
+  v->Tick();
+  ::SendMessageA(v->main(), WM_ACTIVATE, WA_ACTIVE, 0);  // still refused: said once
+  ASSERT_EQ(probe.Ask("VigiloTimerProbe", "timerprobe.txt"), Lines{"refusing|0"});
+  ::SendMessageA(v->main(), WM_ACTIVATE, WA_ACTIVE, 0);
+  v->Tick();
+  v->Click("Kill");
+  const Lines log = v->Log();
+  ASSERT_EQ(log.size(), 4u);
+  EXPECT_TRUE(StartsWith(log[0], "Watchdog could not be started: ")) << log[0];
+  EXPECT_EQ(log[0].find("no reason"), std::string::npos) << log[0];
+  EXPECT_EQ(log[1], "Watchdog resumed");
+  EXPECT_TRUE(StartsWith(log[2], "NWServer - " + name + " #1 up ")) << log[2];
+  EXPECT_EQ(log[3], "Server killed");
 }
 
 }  // namespace

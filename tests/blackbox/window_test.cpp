@@ -374,10 +374,11 @@ TEST(Dpi, LayoutAndFontsScaleWhenMovedTo144) {
   std::vector<std::string> answer = blackbox::Probe(v).Ask("VigiloDpiProbe", "dpiprobe.txt");
   RECT frame;
   ::GetWindowRect(v.main(), &frame);
-  ASSERT_EQ(answer.size(), 1u);
+  ASSERT_EQ(answer.size(), 2u);
   EXPECT_EQ(answer[0], "1|" + std::to_string(frame.right - frame.left) + "|" +
                            std::to_string(frame.bottom - frame.top))
       << "the scaled size answered is the size taken";
+  EXPECT_EQ(answer[1], "0") << "fonts of 96 DPI left undeleted";
   EXPECT_EQ(frame.left, 50);
   EXPECT_EQ(frame.top, 60);
   ExpectLayout(v, 144, false);

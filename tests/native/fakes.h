@@ -94,15 +94,19 @@ class Timer : public platform::Timer {
  public:
   uint32_t interval = 5000;
   bool enabled = false;
-  uint32_t now = 0;  // tests move the clock on
+  uint32_t now = 0;     // tests move the clock on
+  std::string refusal;  // while set, the system refuses to count, for this reason
   std::vector<std::string> calls;
-  void SetInterval(uint32_t ms) override {
+  bool Start(uint32_t ms, std::string* error) override {
     interval = ms;
-    calls.push_back("interval " + std::to_string(ms));
+    enabled = refusal.empty();
+    *error = refusal;
+    calls.push_back("start " + std::to_string(ms));
+    return enabled;
   }
-  void SetEnabled(bool on) override {
-    enabled = on;
-    calls.emplace_back(on ? "enable" : "disable");
+  void Stop() override {
+    enabled = false;
+    calls.emplace_back("stop");
   }
   bool Enabled() const override { return enabled; }
   uint32_t Now() const override { return now; }

@@ -77,16 +77,16 @@ TEST_F(SupervisorTest, TickRows) {
     Lines log;
   };
   const Row rows[] = {
-      {"healthy", " a", " b", {"interval 30000"}, {"NWServer - My Server b"}},
+      {"healthy", " a", " b", {"start 30000"}, {"NWServer - My Server b"}},
       {"crashed",
        " a",
        " a",
-       {"interval 30000", "disable", "interval 60000", "enable"},
+       {"start 30000", "stop", "start 60000"},
        {"Server killed", "Server crashed...Restarting"}},
       {"shut down",
        " a",
        "",
-       {"interval 30000", "disable", "interval 60000", "enable"},
+       {"start 30000", "stop", "start 60000"},
        {"Server killed", "Server shut down...Restarting"}},
   };
   for (const Row& row : rows) {
@@ -157,12 +157,14 @@ TEST_F(SupervisorTest, SessionEndStopsTheWatchdogWithoutAKillAndACancelArmsItAga
   EXPECT_FALSE(timer.enabled);
   NoWindow();          // the server closed with the session
   sup.Timer1_Timer();  // a tick queued before the stop
-  EXPECT_EQ(Log(), Lines{"NWServer - My Server a"});
+  EXPECT_EQ(Log(),
+            (Lines{"NWServer - My Server a", "Watchdog held: Windows asked Vigilo to close"}));
   EXPECT_TRUE(processes.terminated.empty());
   EXPECT_EQ(processes.launchedLines.size(), 1u);
 
-  sup.SessionEndCancelled();
-  EXPECT_EQ(timer.calls, (Lines{"disable", "interval 60000", "enable"}));
+  sup.SessionGoesOn();
+  EXPECT_EQ(timer.calls, (Lines{"stop", "start 60000"}));
+  EXPECT_EQ(Log().back(), "Watchdog resumed");
   sup.Timer1_Timer();
   EXPECT_EQ(Log().back(), "Server shut down...Restarting");
 
@@ -170,12 +172,30 @@ TEST_F(SupervisorTest, SessionEndStopsTheWatchdogWithoutAKillAndACancelArmsItAga
   // stays stopped whatever the session does.
   sup.Kill_Click();
   sup.SessionEnding();
-  sup.SessionEndCancelled();
+  sup.SessionGoesOn();
   EXPECT_FALSE(timer.enabled);
   sup.Start_Click();
   sup.SessionEnding();
   sup.Kill_Click();
-  sup.SessionEndCancelled();
+  sup.SessionGoesOn();
+  EXPECT_FALSE(timer.enabled);
+}
+
+// A timer the system refuses at a look (the first refusal at Start and the
+// retry are shown end to end): the look goes on, a held session has nothing
+// to hold, and the operator's Kill ends the retries.
+TEST_F(SupervisorTest, ATimerRefusedAtALookIsSaidAndKillEndsTheRetries) {
+  sup.Start_Click();
+  ShowTitle(" a");
+  timer.refusal = "Not enough quota.";
+  sup.Timer1_Timer();
+  sup.SessionEnding();
+  sup.RetryTimer();
+  EXPECT_EQ(Log(),
+            (Lines{"Watchdog could not be started: Not enough quota.", "NWServer - My Server a"}));
+  sup.Kill_Click();
+  timer.refusal.clear();
+  sup.RetryTimer();
   EXPECT_FALSE(timer.enabled);
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/app_name.h"
 #include "platform/shell.h"
 
 namespace {
@@ -58,6 +59,18 @@ TEST_F(InFreshFolder, LooksInTheCurrentDirectoryOnly) {
   ASSERT_TRUE(::CreateDirectoryA("sub", nullptr));
   MakeFile("sub\\nwserver.exe", FILE_ATTRIBUTE_NORMAL);
   EXPECT_FALSE(platform::PlainFileInCurrentDirectory("nwserver.exe"));
+}
+
+// Started through its 8.3 name (a batch file's %~s0, an old scheduler), a
+// renamed copy still takes the settings of its own long name.
+TEST_F(InFreshFolder, TheApplicationNameOfAShortPathIsTheLongName) {
+  MakeFile("vigilo-main.exe", FILE_ATTRIBUTE_NORMAL);
+  char shortPath[MAX_PATH];
+  const DWORD n = ::GetShortPathNameA((folder_ + "\\vigilo-main.exe").c_str(), shortPath, MAX_PATH);
+  ASSERT_TRUE(n > 0 && n < MAX_PATH);
+  ASSERT_NE(platform::ApplicationName(shortPath), "vigilo-main") << shortPath;
+  EXPECT_EQ(platform::ApplicationName(platform::LongPath(shortPath)), "vigilo-main") << shortPath;
+  EXPECT_EQ(platform::LongPath("C:\\not\\there.exe"), "C:\\not\\there.exe");
 }
 
 TEST(ErrorText, IsTheSystemSentenceWithoutLineBreak) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/handles_win.h"
 #include "platform/store.h"
 #include "tests/win_helpers.h"
@@ -97,6 +100,32 @@ TEST(RegistryStore, AValueOfAnotherTypeReadsAsTheDefaultAndIsDescribed) {
     EXPECT_EQ(store->Read(app, "s1", "PVP", "2", &foreign), "2") << c.described;
     EXPECT_EQ(foreign, c.described);
   }
+}
+
+// Another copy of Vigilo saves while this one reads, and the value changes
+// length between the read of its size and of its text: each read is one of
+// the texts stored, never the default.
+TEST(RegistryStore, AValueRewrittenWhileItIsReadIsReadWhole) {
+  const UniqueApp app("StoreRace");
+  const std::string shorter = "a", longer(300, 'b');
+  std::string error;
+  ASSERT_TRUE(platform::CreateRegistryStore()->Write(app, "s1", "SName", shorter, &error));
+  std::atomic<bool> stop{false};
+  std::thread writer([&] {
+    auto store = platform::CreateRegistryStore();
+    std::string ignored;
+    for (int i = 0; !stop; ++i)
+      store->Write(app, "s1", "SName", i % 2 ? longer : shorter, &ignored);
+  });
+  auto store = platform::CreateRegistryStore();
+  int reads = 0, others = 0;
+  for (const DWORD start = ::GetTickCount(); ::GetTickCount() - start < 1500; ++reads) {
+    const std::string text = ReadText(*store, app, "s1", "SName", "default");
+    others += text != shorter && text != longer;
+  }
+  stop = true;
+  writer.join();
+  EXPECT_EQ(others, 0) << "of " << reads << " reads";
 }
 
 }  // namespace
