@@ -21,18 +21,18 @@ test: setup
 
 # clang-format and clang-tidy over the whole tree; part of `make test`.
 lint: build
-	@scripts/lint.sh
+	@scripts/checks/lint.sh
 
 # The Windows build the runtime commands use: the shipped win32 exe in the
 # project's 32-bit root where that runs here, else win64 on the host
-# (scripts/wine-arch.sh, which also says so).
-ARCH = arch=$$(scripts/wine-arch.sh) && echo "Running the $$arch build." &&
+# (scripts/env32/path.sh, which also says so).
+BUILD = build=$$(scripts/env32/path.sh --build) && echo "Running the $$build build." &&
 
 # The long soak: 10,000 watchdog ticks against real stand-in servers.
 # Outside ctest, whose time bound is for the default 1,500 ticks.
 soak: build
-	@$(ARCH) VIGILO_OWN_DISPLAY=1 VIGILO_SOAK_TICKS=10000 scripts/root.sh on $$arch scripts/with-wine.sh \
-	  wine build/$$arch-tests/blackbox_tests.exe --gtest_filter='Soak.*'
+	@$(BUILD) VIGILO_SOAK_TICKS=10000 scripts/env32/root.sh on $$build scripts/wine/with-wine.sh \
+	  --own-display wine build/$$build-tests/blackbox_tests.exe --gtest_filter='Soak.*'
 
 # Each fuzz target for 60 s under libFuzzer.
 fuzz: setup
@@ -44,7 +44,7 @@ fuzz: setup
 bench: build
 	@scripts/setup.sh bench
 	@cmake --preset bench >/dev/null && cmake --build --preset bench -j $(JOBS) --target core_bench
-	@$(ARCH) VIGILO_ARCH=$$arch scripts/bench.sh
+	@$(BUILD) scripts/bench.sh $$build
 
 # The 32- and 64-bit zips in dist/, reproducible byte for byte.
 release: build
@@ -53,13 +53,13 @@ release: build
 # Builds only what it runs, quietly unless the build fails. Never waits for
 # the 32-bit root: until it is made, the 64-bit build runs on the host.
 run: setup
-	@arch=$$(scripts/wine-arch.sh 2>/dev/null) && mkdir -p build && \
-	  if ! { cmake --preset $$arch && cmake --build --preset $$arch -j $(JOBS) --target vigilo nwserver; } \
-	    >build/run-build.log 2>&1; then cat build/run-build.log; exit 1; fi && \
-	  VIGILO_ARCH=$$arch scripts/run-demo.sh
+	@build=$$(scripts/env32/path.sh --build 2>/dev/null) && mkdir -p build/logs && \
+	  if ! { cmake --preset $$build && cmake --build --preset $$build -j $(JOBS) --target vigilo nwserver; } \
+	    >build/logs/run-build.log 2>&1; then cat build/logs/run-build.log; exit 1; fi && \
+	  scripts/run-demo.sh $$build
 
 screenshot: build
-	@$(ARCH) VIGILO_ARCH=$$arch scripts/screenshot.sh docs/vigilo.png
+	@$(BUILD) scripts/screenshot.sh $$build docs/vigilo.png
 
 clean:
 	rm -rf build dist
@@ -69,5 +69,5 @@ clean:
 # removed the way it was made.
 clean-cache:
 	@cache=$${XDG_CACHE_HOME:-$$HOME/.cache}/vigilo; \
-	  scripts/as-root.sh rm -rf "$$cache" 2>/dev/null || rm -rf "$$cache"; \
+	  scripts/privileged.sh rm -rf "$$cache" 2>/dev/null || rm -rf "$$cache"; \
 	  [ ! -e "$$cache" ] && echo "Removed $$cache."

@@ -24,8 +24,8 @@ if(NOT WINE_PROGRAM)
 endif()
 # Through the scripts' wine, which also starts where no 32-bit code runs. A
 # path without "..": the emulated PC has the scripts but no cmake folder.
-get_filename_component(VIGILO_WINE ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-bin/wine ABSOLUTE)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${VIGILO_WINE})
+get_filename_component(WINE_WRAPPER ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine/bin/wine ABSOLUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_WRAPPER})
 
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

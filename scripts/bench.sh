@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# `make bench`: the core's benchmarks natively, then the figures under Wine
-# side by side with the floor (the same window, no logic) and notepad.exe; the
-# tables replace the measured part of
-# docs/performance.md (between its "figures" markers).
+# `make bench` (bench.sh BUILD): the core's benchmarks natively, then under
+# Wine beside the floor (the same window, no logic) and notepad.exe; the
+# tables replace docs/performance.md's between its "figures" markers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 doc=docs/performance.md
@@ -11,8 +10,8 @@ win() { echo "Z:$(realpath -m "$1" | tr / '\\')"; }
 native=$(build/bench/core_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true |
   awk '/_median/ {sub(/_median/, "", $1); cpu[$1] = $4; printf "| %s | %s ns |\n", $1, $4}
        END {printf "\nBuildCommandLine / BareConcatenation: %.2fx\n", cpu["BuildCommandLine"] / cpu["BareConcatenation"]}')
-arch=${VIGILO_ARCH:-win32}
-wine=$(VIGILO_OWN_DISPLAY=1 scripts/root.sh on "$arch" scripts/with-wine.sh wine "build/$arch-tests/wine_bench.exe" \
+arch=$1
+wine=$(scripts/env32/root.sh on "$arch" scripts/wine/with-wine.sh --own-display wine "build/$arch-tests/wine_bench.exe" \
   "$(win "build/$arch/vigilo.exe")" "$(win "build/$arch/standin/nwserver.exe")" \
   "$(win "build/$arch/bench/floor.exe")" "$(win build/bench/folder)" \
   "${BENCH_PAIRS:-10}" | tr -d '\r')
@@ -20,7 +19,7 @@ wine=$(VIGILO_OWN_DISPLAY=1 scripts/root.sh on "$arch" scripts/with-wine.sh wine
 figures=$(cat <<MD
 <!-- figures: written by \`make bench\` -->
 Measured $(date -u +%Y-%m-%d) on $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores,
-$(scripts/root.sh on "$arch" scripts/wine-bin/wine --version) with Xvfb, $(uname -sr). Reproduce with \`make bench\`.
+$(scripts/env32/root.sh on "$arch" scripts/wine/bin/wine --version) with Xvfb, $(uname -sr). Reproduce with \`make bench\`.
 
 Native (Google Benchmark, median of 5 repetitions, CPU time per call):
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# `make fuzz`: each target under libFuzzer for FUZZ_SECONDS (60), starting
-# from the corpus in tests/fuzz/corpus; what it finds goes to build/fuzz/corpus.
+# `make fuzz`: each target under libFuzzer for FUZZ_SECONDS (60), from the
+# corpus in tests/fuzz/corpus; what it finds goes to build/fuzz/corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-60}

@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
-# Saves a picture of the main window, as Wine draws it, to the file named:
-# the build $VIGILO_ARCH names (win32 unless told; it runs in the project's
-# 32-bit root), on a virtual display of the host's.
+# Saves a picture of the main window, as Wine draws it, on a virtual display
+# of the host's: screenshot.sh BUILD FILE (win32 runs in the 32-bit root).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-[ "${1:-}" = --on-display ] || exec env VIGILO_OWN_DISPLAY=1 VIGILO_SCREEN=800x600x24 \
-  scripts/with-display.sh "$0" --on-display "$@"
+[ "${3:-}" = --on-display ] ||
+  exec scripts/wine/with-display.sh --own --screen 800x600x24 "$0" "$1" "$2" --on-display
+build=$1
 out=$(realpath -m "$2")
-arch=${VIGILO_ARCH:-win32}
 folder=build/shot
 rm -rf "$folder"
-VIGILO_ARCH=$arch scripts/demo-folder.sh "$folder"
+mkdir -p "$folder"
+cp "build/$build/vigilo.exe" "build/$build/standin/nwserver.exe" "$folder/"
 # Wine runs until the picture is taken, then with-wine.sh clears it away.
-scripts/root.sh on "$arch" scripts/with-wine.sh bash -c 'cd "$1" && { wine explorer /desktop=Vigilo,600x440 vigilo.exe & } &&
-  until [ -f taken ]; do sleep 0.2; done' - "$folder" &
+scripts/env32/root.sh on "$build" scripts/wine/with-wine.sh bash -c 'cd "$1" &&
+  { wine explorer /desktop=Vigilo,600x440 vigilo.exe & } && until [ -f taken ]; do sleep 0.2; done' - "$folder" &
 wine=$!
 sleep 8
 mkdir -p "$(dirname "$out")"

@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Installs what building and testing need, and only what is missing; with
-# nothing missing it runs no apt at all. "setup.sh fuzz", "setup.sh bench"
-# and "setup.sh qemu" install what only those need (the last: booting the
-# 32-bit root where the kernel runs no 32-bit code).
-# A registry's faults stop it only where a package that is needed cannot be
-# had: a package list that fails to download is reported and set aside.
-# The host gets no i386 package and no i386 architecture: the 32-bit exe
-# runs in the project's own root (scripts/root.sh).
+# Installs what building and testing need, only what is missing (with
+# nothing missing, no apt at all); "setup.sh fuzz", "bench" and "qemu" what
+# only those need. Only a needed package that cannot be had stops it; a
+# list that fails to download is reported and set aside. The host gets no
+# i386 package: the 32-bit exe runs in the project's own root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,10 +17,7 @@ case ${1:-} in
 esac
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-missing() {
-  local pkg
-  for pkg; do installed "$pkg" || echo "$pkg"; done
-}
+missing() { for pkg; do installed "$pkg" || echo "$pkg"; done; }
 
 # Root, sudo without a password, or sudo that asks for it at a terminal.
 as_root=()
@@ -74,9 +68,7 @@ mode=${1:-}
 mapfile -t need < <(missing "${required[@]}")
 locale=
 [ -z "$mode" ] && ! locale -a 2>/dev/null | grep -qx 'ru_RU.utf8' && locale=1
-if [ ${#need[@]} -eq 0 ] && [ -z "$locale" ]; then
-  exit 0
-fi
+[ ${#need[@]} -gt 0 ] || [ -n "$locale" ] || exit 0
 
 if ! root_ok; then
   todo=()
@@ -87,8 +79,6 @@ if ! root_ok; then
 fi
 
 # Every package asked for must be had.
-if [ ${#need[@]} -gt 0 ]; then
-  install "${need[@]}" || exit 1
-fi
+[ ${#need[@]} -eq 0 ] || install "${need[@]}" || exit 1
 # The Cyrillic code page test makes its Wine prefix under this locale.
 [ -z "$locale" ] || "${as_root[@]}" localedef -i ru_RU -f UTF-8 ru_RU.UTF-8

@@ -386,7 +386,7 @@ TEST(Dpi, LayoutAndFontsScaleWhenMovedTo144) {
 }
 
 // Started on a display of 144 DPI: run alone in a prefix set so before its
-// Wine server started (VIGILO_WINE_DPI, the blackbox_DpiStart test).
+// Wine server started (with-wine.sh --dpi, the blackbox_DpiStart test).
 TEST(DpiStart, LayoutAndFontsAt144) {
   DWORD dpi = 0, size = sizeof dpi;
   HKEY key;

@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# The 64-bit product must load on every Windows its PE header names: the
-# subsystem version 5.2 that the loader checks, XP x64 and Server 2003 x64. With no export lists of those at hand, it may
-# import only what the 32-bit exe imports (checked against Windows 98) and the
-# few functions every x64 Windows has that 32-bit programs do not use: x64
-# unwinding, the LongPtr window calls, msvcrt's data accessors, and wide
-# functions, which the NT family has always had. GetTickCount64 (Vista on)
-# came in with winpthreads, and so fails here.
+# The 64-bit product loads where its PE header (subsystem 5.2) says: XP x64
+# on. With no export lists of those, it imports only what the 32-bit exe
+# does (checked against 98) and what every x64 Windows has: x64 unwinding,
+# the LongPtr window calls, msvcrt's data accessors, wide functions.
 set -euo pipefail
 exe=${1:-build/win64/vigilo.exe}
 exe32=${2:-build/win32/vigilo.exe}

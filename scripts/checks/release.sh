@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# The release zips as a person on Windows gets them: each holds vigilo.exe,
-# LICENSE.txt and README.txt, the text files with CRLF line ends and the
-# guide with the install steps and the log lines; SHA256SUMS checks; and the
-# exes built again in other folders give the same zips, byte for byte.
+# The release zips as a person on Windows gets them (the exe, and the licence
+# and guide in CRLF, the guide with its install steps and log lines),
+# SHA256SUMS, and the same bytes from exes built again in other folders.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 scripts/release.sh >/dev/null
 (cd dist && sha256sum -c --quiet SHA256SUMS)
 python3 - dist/*.zip <<'PY'
@@ -25,9 +24,8 @@ for path in sys.argv[1:]:
     assert "](" not in guide and "`" not in guide, f"{path}: markup left in README.txt"
 PY
 
-# The same zips from exes built afresh elsewhere, compiled for real (not
-# from the compiler cache): nothing of the build's folder or time gets into
-# them.
+# Compiled for real (not from the compiler cache): nothing of the build's
+# folder or time gets in.
 first=$(cat dist/SHA256SUMS)
 for arch in win32 win64; do
   cmake --preset "$arch" -B "build/repro/$arch" >/dev/null

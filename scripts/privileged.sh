@@ -1,24 +1,18 @@
 #!/usr/bin/env bash
-# Runs a command as root of mount and process namespaces of its own, for
-# making the 32-bit root and the QEMU guest. A normal user gets a user
-# namespace in which they are root and their subordinate ids
-# (/etc/subuid) stand for the others, so every file made is theirs outside;
-# only where the kernel refuses that is sudo used. Nothing is mounted on
-# the host, and the command's every process ends with this script's, also
-# when it is stopped.
-#   as-root.sh CMD...   runs CMD that way
-#   as-root.sh how      prints the way it would take ("root", "userns",
-#                       "sudo")
-# Where there is none it fails with one line on stderr: why, and the one
-# command that mends it.
+# Runs a command with privilege: as root of mount and process namespaces of
+# its own, for making the 32-bit root and the emulated PC. A normal user is
+# root of a user namespace where their subordinate ids stand for the others,
+# so every file made is theirs; sudo only where the kernel refuses that.
+# Nothing is mounted on the host; the command ends with this script.
+#   privileged.sh CMD...  runs CMD that way
+#   privileged.sh how     prints the way: "root", "userns" or "sudo"
+# Where there is none it fails with one line: why, and the command that mends it.
 set -euo pipefail
 ns=(--mount --propagation private --pid --fork --kill-child --mount-proc)
 
 # "START,COUNT" of the user's first subordinate range in $1, or nothing.
 range() {
-  local me
-  me=$(id -un)
-  awk -F: -v name="$me" -v uid="$(id -u)" '($1 == name || $1 == uid) { print $2 "," $3; exit }' \
+  awk -F: -v name="$(id -un)" -v uid="$(id -u)" '($1 == name || $1 == uid) { print $2 "," $3; exit }' \
     "$1" 2>/dev/null
 }
 
@@ -36,10 +30,7 @@ userns_switch() {
 }
 
 # Sets $how, or $why and $mend when there is no way.
-userns=()
-how=
-why=
-mend=
+userns=() how= why= mend=
 way() {
   [ "$(id -u)" -eq 0 ] && { how=root; return 0; }
   local users groups out
@@ -54,10 +45,7 @@ way() {
   else
     userns=(unshare --map-user=0 --map-group=0 --map-users="${users%,*},1,${users#*,}"
       --map-groups="${groups%,*},1,${groups#*,}")
-    if out=$("${userns[@]}" "${ns[@]}" true 2>&1); then
-      how=userns
-      return 0
-    fi
+    out=$("${userns[@]}" "${ns[@]}" true 2>&1) && { how=userns; return 0; }
     why="the kernel refuses a user namespace ($(head -n 1 <<<"$out"))"
     mend=$(userns_switch)
   fi
@@ -66,10 +54,7 @@ way() {
   return 1
 }
 
-if ! way; then
-  echo "Nothing can act as root here: $why. To mend it: $mend" >&2
-  exit 1
-fi
+way || { echo "Nothing can act as root here: $why. To mend it: $mend" >&2; exit 1; }
 [ "${1:-}" != how ] || { echo "$how"; exit 0; }
 case $how in
   root) exec unshare "${ns[@]}" "$@" ;;

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# The tree is clean under clang-format and clang-tidy (.clang-format,
-# .clang-tidy): the portable code as the native build compiles it, the
-# Windows code as the MinGW builds do.
+# The tree is clean under clang-format and clang-tidy: the portable code as
+# the native build compiles it, the Windows code as the MinGW builds do.
 # "lint.sh --check-tools" says, and fails, when the tools are not there.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/../.."
 
 for tool in clang-format clang-tidy; do
   command -v "$tool" >/dev/null || { echo "Lint: $tool not found (make setup installs it)."; exit 1; }
@@ -32,11 +31,10 @@ mingw_args() {
     awk '/^ / {print "--extra-arg=-isystem" $1}'
 }
 
-# clang-tidy's verdict follows from the sources, the builds' settings and
-# the tools alone, and takes minutes; a clean one is kept in the machine's
-# cache under a key of all three, so that a clone with the very same
-# sources gets it at once.
-. scripts/cache.sh
+# clang-tidy's verdict (minutes) follows from the sources, the builds'
+# settings and the tools alone: a clean one is kept in the cache under a key
+# of all three, for a clone with the very same sources.
+. scripts/lib.sh
 verdicts=$cache/lint
 key=$( {
   for file in $(git ls-files -co --exclude-standard '*.cpp' '*.h' '*.cmake' CMakeLists.txt \

@@ -4,7 +4,7 @@
 # Prints each import that falls short; fails if there is any.
 set -euo pipefail
 exe=${1:-build/win32/vigilo.exe}
-lists=$(dirname "$0")/../tests/data/win98
+lists=$(dirname "$0")/../../tests/data/win98
 dump=$(i686-w64-mingw32-objdump -p "$exe")
 
 status=0
