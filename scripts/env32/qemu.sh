@@ -32,6 +32,7 @@ run_disk() {
     mkdir -p "$disk/tree$src/$(dirname "$file")"
     cp -a "$file" "$disk/tree$src/$file"
   done
+  : >"$disk.img"
   mke2fs -q -t ext4 -d "$disk" "$disk.img" $(( $(du -sm "$disk" | cut -f1) + 256 ))M
 }
 # Boots guest folder $1 with its disk's snapshot=$2 on $3 CPUs, and the run
@@ -45,7 +46,7 @@ boot() {
     -drive "file=$1/root.img,format=raw,if=virtio,snapshot=$2" \
     -drive "file=$disk.img,format=raw,if=virtio" </dev/null
 }
-guest_says() { tr -d '\r' <"$log" | grep -a "^VIGILO-GUEST: $1"; }
+guest_says() { tr -d '\r' <"$log" | grep -a "^VIGILO-GUEST: ${1:-}"; }
 
 # The image, then its prefixes, on one CPU (two took 392 s, not 219 s).
 make_guest() {
